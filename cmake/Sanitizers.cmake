@@ -1,0 +1,10 @@
+# -DSANITIZE=address,undefined or -DSANITIZE=thread, applied to everything built here.
+if(SANITIZE)
+    if(SANITIZE MATCHES "thread" AND SANITIZE MATCHES "address")
+        message(FATAL_ERROR "SANITIZE: thread cannot be combined with address")
+    endif()
+    set(_san_flags -fsanitize=${SANITIZE} -fno-omit-frame-pointer -fno-sanitize-recover=all)
+    add_compile_options(${_san_flags})
+    add_link_options(-fsanitize=${SANITIZE})
+    message(STATUS "Sanitizers: ${SANITIZE}")
+endif()
