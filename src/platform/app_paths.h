@@ -13,7 +13,6 @@ std::string GetAppDir();
 std::string GetDataDir();
 
 // GetDataDir's choice for a given executable folder and environment, without side effects.
-std::string ResolveDataDir(const std::string& app_dir, const char* xdg_data_home,
-                           const char* home);
+std::string ResolveDataDir(const std::string& app_dir, const char* xdg_data_home, const char* home);
 
 }  // namespace talvik::platform
