@@ -1,0 +1,162 @@
+// CONFIG.ini reading and writing, the autostart entry and the start-up settings rules.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "app/app_settings.h"
+#include "platform/autostart.h"
+#include "platform/ini_file.h"
+
+namespace talvik {
+namespace {
+
+QByteArray ReadAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void WriteAll(const QString& path, const QByteArray& data) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(data);
+}
+
+class SettingsFilesTest : public ::testing::Test {
+protected:
+    QString Ini() const { return dir_.filePath(QStringLiteral("CONFIG.ini")); }
+    QString AutostartDir() const { return dir_.filePath(QStringLiteral("autostart")); }
+    app::SettingsStore Store(
+        const QString& exe = QStringLiteral("/opt/talvik/talvik-mouse")) const {
+        return app::SettingsStore(platform::IniFile(Ini()),
+                                  platform::Autostart(AutostartDir(), exe));
+    }
+
+    QTemporaryDir dir_;
+};
+
+TEST_F(SettingsFilesTest, IniKeepsOtherLinesAndReplacesKeysIgnoringCase) {
+    WriteAll(Ini(), "; note\r\n[Other]\r\nlanId=9\r\n[setting]\r\nLANID=1\r\nExtra=x\r\n");
+    platform::IniFile ini(Ini());
+    EXPECT_EQ(ini.ReadInt("SETTING", "lanId", -1), 1);
+    ASSERT_TRUE(ini.WriteInt("SETTING", "lanId", 3));
+    ASSERT_TRUE(ini.WriteInt("SETTING", "Feedback", 0));
+    EXPECT_EQ(ini.ReadInt("SETTING", "lanId", -1), 3);
+    EXPECT_EQ(ini.ReadInt("SETTING", "Feedback", -1), 0);
+    EXPECT_EQ(ini.ReadInt("Other", "lanId", -1), 9);
+    const QByteArray text = ReadAll(Ini());
+    EXPECT_TRUE(text.startsWith("; note\r\n[Other]\r\nlanId=9\r\n[setting]\r\nlanId=3\r\n"))
+        << text.constData();
+    EXPECT_TRUE(text.contains("Extra=x\r\nFeedback=0\r\n")) << text.constData();
+}
+
+TEST_F(SettingsFilesTest, IniReadsLikeTheClassicReader) {
+    WriteAll(Ini(), "[SETTING]\nlanId=3abc\nStartup=\nFeedback=-1\n");
+    platform::IniFile ini(Ini());
+    EXPECT_EQ(ini.ReadInt("SETTING", "lanId", -1), 3);
+    EXPECT_EQ(ini.ReadInt("SETTING", "Startup", -1), 0);  // present but not a number
+    EXPECT_EQ(ini.ReadInt("SETTING", "Feedback", 7), -1);
+    EXPECT_EQ(ini.ReadInt("SETTING", "Missing", 7), 7);
+    EXPECT_EQ(platform::IniFile(dir_.filePath("absent.ini")).ReadInt("SETTING", "lanId", -1), -1);
+}
+
+TEST_F(SettingsFilesTest, IniOnAFolderFailsWithoutDamage) {
+    ASSERT_TRUE(QDir(dir_.path()).mkdir(QStringLiteral("CONFIG.ini")));
+    platform::IniFile ini(Ini());
+    EXPECT_EQ(ini.ReadInt("SETTING", "lanId", -1), -1);
+    EXPECT_FALSE(ini.WriteInt("SETTING", "lanId", 2));
+    EXPECT_TRUE(QFileInfo(Ini()).isDir());
+}
+
+TEST_F(SettingsFilesTest, MissingConfigTakesLanguageFromLocaleAndWritesIt) {
+    const app::AppSettings polish = Store().LoadAtStart(QLocale(QLocale::Polish));
+    EXPECT_EQ(polish.language_code, app::kLanguagePolish);
+    EXPECT_EQ(polish.autostart, 0);
+    EXPECT_EQ(polish.feedback, -1);
+    EXPECT_TRUE(polish.FeedbackOn());
+    EXPECT_EQ(platform::IniFile(Ini()).ReadInt("SETTING", "lanId", -1), 3);
+
+    QFile::remove(Ini());
+    const app::AppSettings german = Store().LoadAtStart(QLocale(QLocale::German));
+    EXPECT_EQ(german.language_code, app::kLanguageEnglish);
+    EXPECT_EQ(platform::IniFile(Ini()).ReadInt("SETTING", "lanId", -1), 2);
+}
+
+TEST_F(SettingsFilesTest, StoredLanguageWinsAndInvalidCodesAreReplaced) {
+    platform::IniFile ini(Ini());
+    ini.WriteInt("SETTING", "lanId", 3);
+    EXPECT_EQ(Store().LoadAtStart(QLocale(QLocale::English)).language_code, 3);
+    EXPECT_EQ(ini.ReadInt("SETTING", "lanId", -1), 3);
+
+    // A chosen Chinese or Vietnamese interface survives a restart.
+    ini.WriteInt("SETTING", "lanId", 1);
+    EXPECT_EQ(Store().LoadAtStart(QLocale(QLocale::English)).language_code, 1);
+    ini.WriteInt("SETTING", "lanId", 4);
+    EXPECT_EQ(Store().LoadAtStart(QLocale(QLocale::English)).language_code, 4);
+
+    ini.WriteInt("SETTING", "lanId", 9);
+    EXPECT_EQ(Store().LoadAtStart(QLocale(QLocale::Polish)).language_code, 3);
+    EXPECT_EQ(ini.ReadInt("SETTING", "lanId", -1), 3);
+}
+
+TEST_F(SettingsFilesTest, StartupBelowOneCountsAsOffAndFeedbackIsKeptAsRead) {
+    platform::IniFile ini(Ini());
+    ini.WriteInt("SETTING", "Startup", -5);
+    ini.WriteInt("SETTING", "Feedback", 0);
+    const app::AppSettings settings = Store().LoadAtStart(QLocale(QLocale::English));
+    EXPECT_EQ(settings.autostart, 0);
+    EXPECT_EQ(settings.feedback, 0);
+    EXPECT_FALSE(settings.FeedbackOn());
+}
+
+TEST_F(SettingsFilesTest, AutostartEntryRoundTripAndQuoting) {
+    const platform::Autostart entry(AutostartDir(), QStringLiteral("/opt/my apps/talvik-mouse"));
+    EXPECT_FALSE(entry.IsRegistered());
+    EXPECT_TRUE(entry.Unregister());  // nothing to remove is fine
+    ASSERT_TRUE(entry.Register());
+    EXPECT_TRUE(entry.IsRegistered());
+    const QByteArray text = ReadAll(entry.EntryPath());
+    EXPECT_TRUE(text.contains("Exec=\"/opt/my apps/talvik-mouse\" -auto\n")) << text.constData();
+    EXPECT_TRUE(entry.Unregister());
+    EXPECT_FALSE(QFile::exists(entry.EntryPath()));
+}
+
+TEST_F(SettingsFilesTest, AutostartCheckOnlyRaisesForThisExecutable) {
+    QDir().mkpath(AutostartDir());
+    const platform::Autostart entry(AutostartDir(), QStringLiteral("/opt/talvik/talvik-mouse"));
+    // Same command in other letter case counts.
+    WriteAll(entry.EntryPath(),
+             "[Desktop Entry]\nType=Application\nExec=/OPT/talvik/talvik-mouse -AUTO\n");
+    EXPECT_EQ(Store().LoadAtStart(QLocale(QLocale::English)).autostart, 1);
+    EXPECT_EQ(platform::IniFile(Ini()).ReadInt("SETTING", "Startup", -1), 1);
+
+    // Another copy's entry neither raises the setting nor is touched.
+    const QByteArray other = "[Desktop Entry]\nExec=/home/u/old/talvik-mouse -auto\n";
+    WriteAll(entry.EntryPath(), other);
+    platform::IniFile(Ini()).WriteInt("SETTING", "Startup", 0);
+    EXPECT_EQ(Store().LoadAtStart(QLocale(QLocale::English)).autostart, 0);
+    EXPECT_EQ(ReadAll(entry.EntryPath()), other);
+
+    // A disabled entry does not start anything.
+    WriteAll(entry.EntryPath(),
+             "[Desktop Entry]\nExec=/opt/talvik/talvik-mouse -auto\nHidden=true\n");
+    EXPECT_FALSE(entry.IsRegistered());
+}
+
+TEST_F(SettingsFilesTest, ToggleWritesTheSettingEvenWhenTheEntryFails) {
+    WriteAll(AutostartDir(), "not a folder");
+    const app::SettingsStore store = Store();
+    EXPECT_FALSE(store.WriteAutostart(true));
+    EXPECT_EQ(platform::IniFile(Ini()).ReadInt("SETTING", "Startup", -1), 1);
+    EXPECT_FALSE(store.WriteAutostart(false));
+    EXPECT_EQ(platform::IniFile(Ini()).ReadInt("SETTING", "Startup", -1), 0);
+
+    store.WriteFeedback(5);
+    EXPECT_EQ(platform::IniFile(Ini()).ReadInt("SETTING", "Feedback", -1), 0);
+    store.WriteFeedback(1);
+    EXPECT_EQ(platform::IniFile(Ini()).ReadInt("SETTING", "Feedback", -1), 1);
+}
+
+}  // namespace
+}  // namespace talvik
