@@ -55,7 +55,13 @@ bool IsQuietMessage(uint32_t message) {
 MainWindow::MainWindow(toolkit::Toolkit& toolkit, const SettingsStore& settings)
     : toolkit::Window(toolkit),
       store_(settings),
-      hook_path_(QString::fromStdString(platform::GetAppDir()) + QStringLiteral("libHook.so")) {}
+      hook_path_(QString::fromStdString(platform::GetAppDir()) + QStringLiteral("libHook.so")) {
+    // Settings and language come before the layout, so its controls show their texts at once.
+    settings_ = store_.LoadAtStart(QLocale::system());
+    if (!toolkit.LoadLanguage(LanguageFileForCode(settings_.language_code))) {
+        platform::Trace("language file missing for code %d", settings_.language_code);
+    }
+}
 
 MainWindow::~MainWindow() {
     OnDestroy();
@@ -75,11 +81,6 @@ void MainWindow::BindControls() {
 }
 
 void MainWindow::OnInit() {
-    settings_ = store_.LoadAtStart(QLocale::system());
-    if (!toolkit().LoadLanguage(LanguageFileForCode(settings_.language_code))) {
-        platform::Trace("language file missing for code %d", settings_.language_code);
-    }
-
     const QString name = toolkit().Text(QStringLiteral("mouse_name_text"));
     const QIcon icon(toolkit().ResourcePath(QStringLiteral("skins/app_icon.png")));
     Widget()->setWindowIcon(icon);
@@ -102,6 +103,10 @@ void MainWindow::OnInit() {
 
 void MainWindow::SwitchLanguage(int code) {
     settings_.language_code = code;
+    {
+        const QSignalBlocker block(combo_lan_);
+        combo_lan_->setCurrentIndex(code - 1);
+    }
     toolkit().LoadLanguage(LanguageFileForCode(code));  // reloads every window's texts
     const QString name = toolkit().Text(QStringLiteral("mouse_name_text"));
     Widget()->setWindowTitle(name);

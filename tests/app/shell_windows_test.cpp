@@ -122,6 +122,7 @@ TEST_F(ShellWindowsTest, StartUpTakesTitleLanguageAndAutostartFromTheSettings) {
 
     window->HandleCustomMessage(msg::WM_MS5_LANGUAGE, 1, 0);
     EXPECT_EQ(window->Settings().language_code, 1);
+    EXPECT_EQ(window->Find<QComboBox>(QStringLiteral("combo_lan"))->currentIndex(), 0);
     EXPECT_EQ(platform::IniFile(store.Ini().Path()).ReadInt("SETTING", "lanId", -1), 1);
     EXPECT_EQ(device_.refreshes, 1);
     // A code no language has changes nothing.

@@ -84,24 +84,42 @@ class App:
         os.makedirs(env["XDG_RUNTIME_DIR"], mode=0o700)
         env.update(extra_env or {})
         self.env = env
+        self.stderr_file = tempfile.TemporaryFile(mode="w+")
         self.process = subprocess.Popen(argv, env=env, stdout=subprocess.PIPE,
-                                        stderr=subprocess.PIPE, text=True, bufsize=1)
+                                        stderr=self.stderr_file)
+        self._pending = b""
         self.lines = []
         self.geometry = {}
 
     def _pump(self, timeout):
-        ready, _, _ = select.select([self.process.stdout], [], [], timeout)
+        # Raw reads: a buffered reader would hide complete lines from select().
+        fd = self.process.stdout.fileno()
+        ready, _, _ = select.select([fd], [], [], timeout)
         if not ready:
             return False
-        line = self.process.stdout.readline()
-        if not line:
+        chunk = os.read(fd, 65536)
+        if not chunk:
             return False
-        line = line.rstrip("\n")
-        self.lines.append(line)
-        parts = line.split(" ")
-        if len(parts) == 7 and parts[0] == "GEOM":
-            self.geometry[(parts[1], parts[2])] = tuple(int(v) for v in parts[3:])
+        self._pending += chunk
+        *complete, self._pending = self._pending.split(b"\n")
+        for raw in complete:
+            self._take_line(raw.decode("utf-8", "replace"))
         return True
+
+    def stderr_text(self):
+        self.stderr_file.seek(0)
+        return self.stderr_file.read()
+
+    def _take_line(self, line):
+        self.lines.append(line)
+        # The window class may hold spaces; the control name and the four numbers never do.
+        parts = line.split(" ")
+        if len(parts) >= 7 and parts[0] == "GEOM":
+            try:
+                numbers = tuple(int(v) for v in parts[-4:])
+            except ValueError:
+                return
+            self.geometry[(" ".join(parts[1:-5]), parts[-5])] = numbers
 
     def wait_for(self, predicate, timeout=10.0):
         deadline = time.monotonic() + timeout
@@ -124,7 +142,9 @@ class App:
 
     def click(self, window, name):
         x, y, w, h = self.wait_control(window, name)
-        self.xdotool("mousemove", "--sync", str(x + w // 2), str(y + h // 2), "click", "1")
+        self.xdotool("mousemove", str(x + w // 2), str(y + h // 2))
+        time.sleep(0.15)  # let the program see the pointer arrive before the press
+        self.xdotool("click", "1")
 
     def xdotool(self, *args):
         subprocess.run(["xdotool", *args], env=self.server.env(), check=True,
