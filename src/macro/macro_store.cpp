@@ -21,6 +21,7 @@ fs::path MacroStore::FilePath() const {
 LoadReport MacroStore::LoadMacros(MacroList& list) {
     LoadReport report;
     const fs::path path = FilePath();
+    RemoveStaleTemporaries(path);
     FileReader reader;
     report.read = reader.Open(path);
     if (report.read.error == FileError::kNotFound) {

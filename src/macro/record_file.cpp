@@ -134,6 +134,21 @@ FileStatus WriteFileAtomically(const fs::path& requested, const std::vector<Byte
     return {};
 }
 
+void RemoveStaleTemporaries(const fs::path& path) {
+    const std::string prefix = "." + path.filename().string() + ".";
+    constexpr std::size_t kRandomPart = 6;  // the XXXXXX of the name pattern
+    std::error_code ec;
+    fs::directory_iterator it(path.has_parent_path() ? path.parent_path() : fs::path("."), ec);
+    for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.size() == prefix.size() + kRandomPart && name.rfind(prefix, 0) == 0 &&
+            it->is_regular_file(ec)) {
+            std::error_code ignored;
+            fs::remove(it->path(), ignored);
+        }
+    }
+}
+
 FileStatus EnsureFolder(const fs::path& folder) {
     std::error_code ec;
     if (fs::is_directory(folder, ec)) {

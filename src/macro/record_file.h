@@ -43,6 +43,10 @@ struct ByteRange {
 FileStatus WriteFileAtomically(const std::filesystem::path& path,
                                const std::vector<ByteRange>& parts);
 
+// Removes the temporary files an interrupted WriteFileAtomically of `path` left in its folder.
+// Only for start-up, while no other write of `path` can be under way.
+void RemoveStaleTemporaries(const std::filesystem::path& path);
+
 // Creates `folder` (and its parents) unless it is a folder already.
 FileStatus EnsureFolder(const std::filesystem::path& folder);
 

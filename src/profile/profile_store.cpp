@@ -40,6 +40,7 @@ LoadReport ProfileStore::Load(ProfileList& profiles, ProfileStoreHeader& header)
     LoadReport report;
     header = ProfileStoreHeader{};
     const fs::path path = FilePath();
+    macro::RemoveStaleTemporaries(path);
     FileReader reader;
     report.read = reader.Open(path);
     bool file_empty = false;
