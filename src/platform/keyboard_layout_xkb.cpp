@@ -4,6 +4,7 @@
 #include <xkbcommon/xkbcommon-x11.h>
 #include <xkbcommon/xkbcommon.h>
 
+#include <cstdarg>
 #include <cstdlib>
 
 namespace talvik::platform {
@@ -25,6 +26,16 @@ struct ConnectionDeleter {
     void operator()(xcb_connection_t* c) const { xcb_disconnect(c); }
 };
 using Context = std::unique_ptr<xkb_context, ContextDeleter>;
+
+// A context that keeps quiet: failures reach the caller as one error text instead.
+Context NewContext() {
+    Context context = NewContext();
+    if (context) {
+        xkb_context_set_log_fn(context.get(),
+                               [](xkb_context*, xkb_log_level, const char*, va_list) {});
+    }
+    return context;
+}
 using Keymap = std::unique_ptr<xkb_keymap, KeymapDeleter>;
 
 // The US virtual key of each layout-dependent position, by scan code.
@@ -281,7 +292,7 @@ void XkbKeyboardLayout::Build(void* keymap_ptr, unsigned group) {
 
 std::unique_ptr<XkbKeyboardLayout> XkbKeyboardLayout::FromNames(const Names& names,
                                                                 std::string* error) {
-    Context context(xkb_context_new(XKB_CONTEXT_NO_ENVIRONMENT_NAMES));
+    Context context = NewContext();
     if (!context) {
         if (error != nullptr) {
             *error = "cannot create an xkb context";
@@ -324,7 +335,7 @@ std::unique_ptr<XkbKeyboardLayout> XkbKeyboardLayout::FromX11(std::string* error
     if (device < 0) {
         return fail("the X display has no core keyboard");
     }
-    Context context(xkb_context_new(XKB_CONTEXT_NO_ENVIRONMENT_NAMES));
+    Context context = NewContext();
     if (!context) {
         return fail("cannot create an xkb context");
     }
