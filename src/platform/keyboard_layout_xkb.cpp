@@ -29,7 +29,7 @@ using Context = std::unique_ptr<xkb_context, ContextDeleter>;
 
 // A context that keeps quiet: failures reach the caller as one error text instead.
 Context NewContext() {
-    Context context = NewContext();
+    Context context(xkb_context_new(XKB_CONTEXT_NO_ENVIRONMENT_NAMES));
     if (context) {
         xkb_context_set_log_fn(context.get(),
                                [](xkb_context*, xkb_log_level, const char*, va_list) {});
