@@ -1,7 +1,8 @@
 // Every text key the program uses exists in every language file.
 //
 // Keys are found in three places: string literals in src/ and tools/ that end in "_text" or
-// begin with "key_" (the program's naming rule for keys), the list res/lan/keys.txt for keys
+// begin with "key_" and a capital, a digit or a sign (the program's naming rule for keys; record
+// fields such as "key_code" are not keys), the list res/lan/keys.txt for keys
 // named otherwise (one key a line), and the langKey / langTipKey properties and menu textKey
 // attributes of the layouts under res/.
 #include <gtest/gtest.h>
@@ -34,7 +35,7 @@ QString Unescape(QString literal) {
 // key -> where it was seen
 QHash<QString, QString> KeysInCode(const QString& root) {
     static const QRegularExpression literal(
-        QStringLiteral(R"re("((?:[A-Za-z0-9_]+_text)|(?:key_(?:[^"\\%\n]|\\.)+))")re"));
+        QStringLiteral(R"re("((?:[A-Za-z0-9_]+_text)|(?:key_(?:[^a-z"\\%\n]|\\.)(?:[^"\\%\n]|\\.)*))")re"));
     QHash<QString, QString> keys;
     for (const char* folder : {"src", "tools"}) {
         QDirIterator it(root + QLatin1Char('/') + QLatin1String(folder),
