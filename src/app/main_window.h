@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "app/app_settings.h"
-#include "app/device_host.h"
+#include "page/device_host.h"
 #include "app/toolkit/window.h"
 #include "platform/hook_library.h"
 
@@ -44,7 +44,7 @@ public:
 
     // The device side; may be set once before Create(). Without it the window runs with no
     // mouse.
-    void SetDeviceHost(DeviceHost* host) { device_ = host; }
+    void SetDeviceHost(page::DeviceHost* host) { device_ = host; }
     // The input-hook library is looked for here (default: the program's folder).
     void SetHookLibraryPath(const QString& path) { hook_path_ = path; }
 
@@ -82,7 +82,7 @@ private:
 
     const SettingsStore& store_;
     AppSettings settings_;
-    DeviceHost* device_ = nullptr;
+    page::DeviceHost* device_ = nullptr;
     QString hook_path_;
     platform::HookLibrary hooks_;
     std::unique_ptr<toolkit::TrayIcon> tray_;

@@ -42,7 +42,7 @@ bool WaitUntil(Pred done, int timeout_ms = 2000) {
     return done();
 }
 
-class FakeDevice : public DeviceHost {
+class FakeDevice : public page::DeviceHost {
 public:
     void OnPageTimer(int id) override { timers.push_back(id); }
     void OnDriverEvent(uint32_t value) override { driver_events.push_back(value); }

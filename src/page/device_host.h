@@ -3,7 +3,7 @@
 #include <QString>
 #include <cstdint>
 
-namespace talvik::app {
+namespace talvik::page {
 
 // What the main window routes to the device side (the device page with its worker, report
 // handlers and links). The main window owns routing and lifetimes only; the behaviour lives
@@ -29,4 +29,4 @@ public:
     virtual void ReopenReceivers4k() = 0;
 };
 
-}  // namespace talvik::app
+}  // namespace talvik::page
