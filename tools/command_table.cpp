@@ -11,7 +11,8 @@ namespace talvik::tools {
     X(macro, RunMacroCommands,                                                               \
       "macro new NAME -o FILE.macro\nmacro show FILE.macro\n"                                \
       "macro from-json FILE.json -o FILE.macro")                                             \
-    X(keys, RunKeyCommands, "keys [--layout LAYOUT]")
+    X(keys, RunKeyCommands, "keys [--layout LAYOUT]")                                        \
+    X(store, RunStoreCommands, "store fill N --data-dir DIR")
 
 #define TALVIK_DECLARE_GROUP(name, entry, usage) int entry(Context& context);
 TALVIK_COMMAND_GROUPS(TALVIK_DECLARE_GROUP)

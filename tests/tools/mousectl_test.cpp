@@ -12,6 +12,7 @@
 #include "macro/record_name.h"
 #include "profile/button_function.h"
 #include "profile/profile_defaults.h"
+#include "profile/profile_store.h"
 
 namespace talvik::tools {
 namespace {
@@ -265,6 +266,24 @@ TEST_F(MousectlTest, HelpListsEveryCommand) {
         EXPECT_NE(out.str().find(command), std::string::npos) << command;
     }
     EXPECT_NE(Mousectl({}), 0);
+}
+
+}  // namespace
+}  // namespace talvik::tools
+
+namespace talvik::tools {
+namespace {
+
+TEST_F(MousectlTest, StoreFillWritesALoadableStoreAndNeverReplacesOne) {
+    const std::string data = Path("data");
+    ASSERT_EQ(Mousectl({"store", "fill", "3", "--data-dir", data}), 0) << err.str();
+    const auto bytes = ReadBytes(data + "/ms_5/pro.data");
+    EXPECT_EQ(bytes.size(), profile::kStoreHeaderSize + 3 * sizeof(profile::ProfileInfo));
+
+    ExpectOneErrorLine(Mousectl({"store", "fill", "5", "--data-dir", data}), "exists already");
+    EXPECT_EQ(ReadBytes(data + "/ms_5/pro.data"), bytes);
+    ExpectOneErrorLine(Mousectl({"store", "fill", "0", "--data-dir", Path("other")}), "count");
+    ExpectOneErrorLine(Mousectl({"store", "fill", "3"}), "--data-dir");
 }
 
 }  // namespace
