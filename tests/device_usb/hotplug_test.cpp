@@ -1,8 +1,8 @@
 // Hot-plug through the libudev monitor on the event loop, against emulated receivers.
+#include <cstdio>
+
 #include "device/usb/hotplug_monitor.h"
 #include "usb_fixture.h"
-
-#include <cstdio>
 
 namespace talvik::test {
 namespace {
@@ -25,7 +25,8 @@ protected:
         const bool got = WaitFor([&] { return events.size() >= count; });
         if (!got) {
             for (const auto& e : events) {
-                std::printf("event %d %s %s\n", static_cast<int>(e.action), e.subsystem.c_str(), e.syspath.c_str());
+                std::printf("event %d %s %s\n", static_cast<int>(e.action), e.subsystem.c_str(),
+                            e.syspath.c_str());
             }
         }
         return got;

@@ -30,7 +30,7 @@ UsbFixture::UsbFixture() {
     env.backend = &backend;
     env.window = &window;
     env.sink = &sink;
-    env.post = device::MakeQtPoster(&ui);
+    env.post = ui.poster();
     env.read_timeout_ms = 100;
     sets = std::make_unique<device::ReceiverSets>(env);
 }

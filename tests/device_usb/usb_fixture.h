@@ -10,6 +10,7 @@
 
 #include "device/usb/hidapi_backend.h"
 #include "device/usb/receiver_sets.h"
+#include "device/usb/ui_task_queue.h"
 #include "usb_testbed.h"
 
 namespace talvik::test {
@@ -114,7 +115,7 @@ protected:
     bool WaitForReports(size_t count);
 
     UsbTestbed bed;  // first: before any udev monitor exists
-    QObject ui;
+    device::UiTaskQueue ui;
     FakeWindow window;
     RecordingSink sink;
     CountingBackend backend;

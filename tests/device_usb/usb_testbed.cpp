@@ -146,6 +146,23 @@ void HidrawNode::Disconnect() {
     }
 }
 
+void HidrawNode::Detach(UMockdevTestbed* testbed) {
+    if (handler_ == nullptr) {
+        return;
+    }
+    GError* error = nullptr;
+    umockdev_testbed_detach_ioctl(testbed, devnode_.c_str(), &error);
+    g_clear_error(&error);
+    g_signal_handlers_disconnect_by_data(handler_, this);
+    g_object_unref(handler_);
+    handler_ = nullptr;
+    std::lock_guard lock(mutex_);
+    if (pty_ >= 0) {
+        close(pty_);
+        pty_ = -1;
+    }
+}
+
 size_t HidrawNode::pending() const {
     std::lock_guard lock(mutex_);
     return queue_.size();
@@ -258,7 +275,7 @@ int HidrawNode::OnRead(UMockdevIoctlBase*, UMockdevIoctlClient* client, void* se
         self->queue_.pop_front();
         ++self->reads_;
         char mark;
-        if (read(self->pty_, &mark, 1) != 1) {
+        if (self->pty_ < 0 || read(self->pty_, &mark, 1) != 1) {
             // nothing to take: the announcement byte is already gone
         }
     }
@@ -284,9 +301,7 @@ UsbTestbed::UsbTestbed() : testbed_(umockdev_testbed_new()) {}
 UsbTestbed::~UsbTestbed() {
     for (Receiver& receiver : receivers_) {
         for (auto& node : receiver.nodes) {
-            GError* error = nullptr;
-            umockdev_testbed_detach_ioctl(testbed_, node->devnode().c_str(), &error);
-            g_clear_error(&error);
+            node->Detach(testbed_);
         }
     }
     receivers_.clear();
@@ -349,6 +364,12 @@ int UsbTestbed::AddReceiver(uint16_t vid, uint16_t pid,
     g_free(usb);
     receivers_.push_back(std::move(receiver));
     return static_cast<int>(receivers_.size()) - 1;
+}
+
+void UsbTestbed::Release(int index) {
+    for (auto& node : receivers_.at(index).nodes) {
+        node->Detach(testbed_);
+    }
 }
 
 void UsbTestbed::SendRemoveEvent(const std::string& syspath) {

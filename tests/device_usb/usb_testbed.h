@@ -38,6 +38,8 @@ public:
     size_t pending() const;
     // The device goes away: every read from now on fails as on a pulled receiver.
     void Disconnect();
+    // Lets go of the emulation (after Disconnect, with no reader left).
+    void Detach(UMockdevTestbed* testbed);
     std::vector<std::vector<uint8_t>> written() const;
     int reads() const;
 
@@ -84,6 +86,8 @@ public:
 
     // Sends "remove" for every node of the receiver, then removes it from the tree.
     void Unplug(int index);
+    // Drops what the testbed keeps for a pulled receiver, once nothing reads its nodes any more.
+    void Release(int index);
     // A "remove" event for one hidraw node only, the node itself staying in the tree.
     void SendRemoveEvent(const std::string& syspath);
 

@@ -2,7 +2,6 @@
 
 #include <libudev.h>
 
-#include <QMetaObject>
 #include <QSocketNotifier>
 
 #include "platform/trace.h"
@@ -56,12 +55,6 @@ void HotplugMonitor::OnReadable() {
             handler_(event);
         }
     }
-}
-
-std::function<void(std::function<void()>)> MakeQtPoster(QObject* context) {
-    return [context](std::function<void()> task) {
-        QMetaObject::invokeMethod(context, std::move(task), Qt::QueuedConnection);
-    };
 }
 
 }  // namespace talvik::device

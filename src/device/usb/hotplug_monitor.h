@@ -34,8 +34,4 @@ private:
     QSocketNotifier* notifier_ = nullptr;
 };
 
-// A UiPoster that queues tasks on the thread of `context` (the UI thread for a window). The
-// poster must not be used once `context` is destroyed.
-std::function<void(std::function<void()>)> MakeQtPoster(QObject* context);
-
 }  // namespace talvik::device
