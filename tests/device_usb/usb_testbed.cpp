@@ -131,6 +131,12 @@ void HidrawNode::Attach(UMockdevTestbed* testbed) {
 void HidrawNode::QueueReport(std::vector<uint8_t> report) {
     std::lock_guard lock(mutex_);
     queue_.push_back(std::move(report));
+    if (queue_.size() == 1 && !gone_) {
+        Announce();
+    }
+}
+
+void HidrawNode::Announce() {
     const char mark = 'r';
     if (write(master_, &mark, 1) != 1) {
         throw std::runtime_error("pty write failed");
@@ -139,11 +145,10 @@ void HidrawNode::QueueReport(std::vector<uint8_t> report) {
 
 void HidrawNode::Disconnect() {
     std::lock_guard lock(mutex_);
-    gone_ = true;
-    const char mark = 'x';  // wakes a reader blocked in poll
-    if (write(master_, &mark, 1) != 1) {
-        throw std::runtime_error("pty write failed");
+    if (!gone_ && queue_.empty()) {
+        Announce();  // wakes a reader blocked in poll
     }
+    gone_ = true;
 }
 
 void HidrawNode::Detach(UMockdevTestbed* testbed) {
@@ -274,9 +279,10 @@ int HidrawNode::OnRead(UMockdevIoctlBase*, UMockdevIoctlClient* client, void* se
         report = std::move(self->queue_.front());
         self->queue_.pop_front();
         ++self->reads_;
+        // The last report taken: the terminal goes quiet until the next one.
         char mark;
-        if (self->pty_ < 0 || read(self->pty_, &mark, 1) != 1) {
-            // nothing to take: the announcement byte is already gone
+        if (self->queue_.empty() && self->pty_ >= 0 && read(self->pty_, &mark, 1) != 1) {
+            mark = 0;  // already taken: nothing to quiet
         }
     }
     const size_t size = std::min(report.size(), static_cast<size_t>(arg->data_len));

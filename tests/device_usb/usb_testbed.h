@@ -25,8 +25,8 @@ struct InterfaceSpec {
 };
 
 // An emulated hidraw node: answers the HID ioctls hidapi uses and hands out queued input reports
-// one per read. umockdev does not see poll(), so the node is a pseudo-terminal and every queued
-// report is announced by one byte on it; the read handler consumes that byte.
+// one per read. umockdev does not see poll(), so the node is a pseudo-terminal that holds one
+// byte while reports are queued (and after a disconnect): poll() then wakes the reader.
 class HidrawNode {
 public:
     HidrawNode(std::string devnode, std::vector<uint8_t> descriptor, uint16_t vid, uint16_t pid);
@@ -44,6 +44,7 @@ public:
     int reads() const;
 
 private:
+    void Announce();
     static int OnIoctl(UMockdevIoctlBase* base, UMockdevIoctlClient* client, void* self);
     static int OnRead(UMockdevIoctlBase* base, UMockdevIoctlClient* client, void* self);
     static int OnWrite(UMockdevIoctlBase* base, UMockdevIoctlClient* client, void* self);
