@@ -1,0 +1,57 @@
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "device/usb/receiver_family.h"
+#include "platform/hid_device.h"
+
+namespace talvik::device {
+
+// One input report as read, with the moment the read returned.
+struct ReadReport {
+    std::array<uint8_t, kReportSize> bytes{};
+    size_t length = 0;
+    std::chrono::steady_clock::time_point read_at;
+};
+
+// A thread blocking on one input interface. Each report goes to `deliver` on this thread, which
+// must only queue it for the UI thread. A stop request ends the thread within one read timeout;
+// once RequestStop returned, `deliver` is not called again. A read error (the receiver was
+// pulled out) ends the thread after one call of `ended`.
+class ReaderThread {
+public:
+    using Deliver = std::function<void(const ReadReport& report)>;
+    using Ended = std::function<void()>;
+
+    ReaderThread(std::shared_ptr<platform::HidDevice> input, int timeout_ms, Deliver deliver,
+                 Ended ended);
+    // Requests the stop and waits for the thread.
+    ~ReaderThread();
+    ReaderThread(const ReaderThread&) = delete;
+    ReaderThread& operator=(const ReaderThread&) = delete;
+
+    void RequestStop();
+    bool finished() const { return finished_.load(std::memory_order_acquire); }
+
+private:
+    void Run();
+
+    std::shared_ptr<platform::HidDevice> input_;
+    const int timeout_ms_;
+    Deliver deliver_;
+    Ended ended_;
+    std::mutex gate_;  // held while handing a report on, so a stop cannot cross a delivery
+    bool stopped_ = false;
+    std::atomic<bool> stop_requested_{false};
+    std::atomic<bool> finished_{false};
+    std::thread thread_;
+};
+
+}  // namespace talvik::device
