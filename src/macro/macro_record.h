@@ -75,3 +75,11 @@ static_assert(sizeof(MacroInfo::actions) == 3040);
 using MacroList = std::vector<std::unique_ptr<MacroInfo>>;
 
 }  // namespace talvik::macro
+
+namespace talvik::macro {
+
+// Makes a record read from a file safe to use: the name is terminated within its field and
+// `action_count` is clamped to 0..190. Returns whether anything had to change.
+bool RepairMacro(MacroInfo& record);
+
+}  // namespace talvik::macro

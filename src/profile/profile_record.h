@@ -177,3 +177,11 @@ static_assert(sizeof(ProfileInfo::buttons) == 99072);
 using ProfileList = std::vector<std::unique_ptr<ProfileInfo>>;
 
 }  // namespace talvik::profile
+
+namespace talvik::profile {
+
+// Makes a record read from a file safe to use: every name and note is terminated within its
+// field and every `macro_event_count` is clamped to 0..190. Returns whether anything changed.
+bool RepairProfile(ProfileInfo& record);
+
+}  // namespace talvik::profile
