@@ -11,7 +11,9 @@ namespace talvik::tools {
     X(macro, RunMacroCommands,                                                               \
       "macro new NAME -o FILE.macro\nmacro show FILE.macro\n"                                \
       "macro from-json FILE.json -o FILE.macro")                                             \
-    X(keys, RunKeyCommands, "keys [--layout LAYOUT]")
+    X(keys, RunKeyCommands, "keys [--layout LAYOUT]")                                        \
+    X(packets, RunPacketCommands, "packets [--applied OLD.pro] FILE.pro")                    \
+    X(decode, RunDecodeCommands, "decode sensor|light|polling|ble HEX")
 
 #define TALVIK_DECLARE_GROUP(name, entry, usage) int entry(Context& context);
 TALVIK_COMMAND_GROUPS(TALVIK_DECLARE_GROUP)
