@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <sstream>
 
 namespace talvik::tools {
 
@@ -11,7 +12,9 @@ std::string Describe(double v) {
     if (std::floor(v) == v && std::fabs(v) < 1e15) {
         return std::to_string(static_cast<long long>(v));
     }
-    return std::to_string(v);
+    std::ostringstream text;
+    text << v;
+    return text.str();
 }
 
 }  // namespace
@@ -141,7 +144,8 @@ void JsonFields::Name(const char* key, char16_t* field, std::size_t units) {
         return;
     }
     if (text.size() > units) {
-        Fail(PathOf(key, -1), "longer than " + std::to_string(units - 1) + " characters");
+        // A full field without terminator is kept: files may hold one.
+        Fail(PathOf(key, -1), "longer than its " + std::to_string(units) + " code units");
         return;
     }
     std::copy(text.begin(), text.end(), field);
