@@ -9,6 +9,7 @@
 #include "profile/profile_defaults.h"
 #include "protocol/apply.h"
 #include "protocol/device_reports.h"
+#include "protocol/hid_wired_driver.h"
 #include "protocol/page_jobs.h"
 #include "protocol/read_back.h"
 #include "protocol/read_request.h"
