@@ -1,7 +1,6 @@
 #include "sim/virtual_mouse.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cstdlib>
 
 #include "profile/profile_defaults.h"
@@ -11,6 +10,7 @@
 #include "protocol/read_request.h"
 #include "protocol/settings_decode.h"
 #include "protocol/settings_packets.h"
+#include "sim/sim_interfaces.h"
 
 namespace talvik::sim {
 
@@ -19,79 +19,6 @@ namespace {
 using protocol::CommandId;
 
 constexpr std::size_t kInputReportSize = 16;
-
-class FeatureEndpoint final : public platform::HidDevice {
-public:
-    FeatureEndpoint(std::shared_ptr<VirtualMouse> mouse, SimLink link)
-        : mouse_(std::move(mouse)), link_(link) {}
-    std::optional<std::size_t> Write(std::span<const std::uint8_t>) override {
-        return std::nullopt;  // this interface takes feature reports only
-    }
-    std::optional<std::size_t> Read(std::span<std::uint8_t> buffer, int timeout_ms) override {
-        return mouse_->CommandRead(link_, buffer, timeout_ms);
-    }
-    std::optional<std::size_t> SendFeatureReport(std::span<const std::uint8_t> report) override {
-        return mouse_->FeatureWrite(link_, report);
-    }
-    std::optional<std::size_t> GetFeatureReport(std::span<std::uint8_t> buffer) override {
-        return mouse_->FeatureRead(buffer);
-    }
-
-private:
-    std::shared_ptr<VirtualMouse> mouse_;
-    SimLink link_;
-};
-
-class OutputEndpoint final : public platform::HidDevice {
-public:
-    OutputEndpoint(std::shared_ptr<VirtualMouse> mouse, SimLink link)
-        : mouse_(std::move(mouse)), link_(link) {}
-    std::optional<std::size_t> Write(std::span<const std::uint8_t> report) override {
-        return mouse_->OutputWrite(link_, report);
-    }
-    std::optional<std::size_t> Read(std::span<std::uint8_t> buffer, int timeout_ms) override {
-        return mouse_->CommandRead(link_, buffer, timeout_ms);
-    }
-    std::optional<std::size_t> SendFeatureReport(std::span<const std::uint8_t>) override {
-        return std::nullopt;
-    }
-    std::optional<std::size_t> GetFeatureReport(std::span<std::uint8_t>) override {
-        return std::nullopt;
-    }
-
-private:
-    std::shared_ptr<VirtualMouse> mouse_;
-    SimLink link_;
-};
-
-class InputEndpoint final : public platform::HidDevice {
-public:
-    explicit InputEndpoint(std::shared_ptr<VirtualMouse> mouse) : mouse_(std::move(mouse)) {}
-    std::optional<std::size_t> Write(std::span<const std::uint8_t>) override {
-        return std::nullopt;
-    }
-    std::optional<std::size_t> Read(std::span<std::uint8_t> buffer, int timeout_ms) override {
-        return mouse_->InputRead(buffer, timeout_ms);
-    }
-    std::optional<std::size_t> SendFeatureReport(std::span<const std::uint8_t>) override {
-        return std::nullopt;
-    }
-    std::optional<std::size_t> GetFeatureReport(std::span<std::uint8_t>) override {
-        return std::nullopt;
-    }
-
-private:
-    std::shared_ptr<VirtualMouse> mouse_;
-};
-
-class GattEndpoint final : public platform::BleWriter {
-public:
-    explicit GattEndpoint(std::shared_ptr<VirtualMouse> mouse) : mouse_(std::move(mouse)) {}
-    bool Write(std::span<const std::uint8_t> value) override { return mouse_->GattWrite(value); }
-
-private:
-    std::shared_ptr<VirtualMouse> mouse_;
-};
 
 // The sum of bytes first..last, stored big-endian right behind them.
 bool SumMatches(std::span<const std::uint8_t> bytes, std::size_t first, std::size_t last) {
@@ -131,34 +58,6 @@ std::uint8_t BlePollingCode(std::uint8_t polling_byte) {
         default:
             return 8;
     }
-}
-
-std::optional<int> ParseInt(std::string_view text) {
-    int value = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || end != text.data() + text.size()) {
-        return std::nullopt;
-    }
-    return value;
-}
-
-std::vector<std::string_view> Words(std::string_view line) {
-    std::vector<std::string_view> words;
-    std::size_t i = 0;
-    while (i < line.size()) {
-        while (i < line.size() && (line[i] == ' ' || line[i] == '\t' || line[i] == '\r')) {
-            ++i;
-        }
-        std::size_t j = i;
-        while (j < line.size() && line[j] != ' ' && line[j] != '\t' && line[j] != '\r') {
-            ++j;
-        }
-        if (j > i) {
-            words.push_back(line.substr(i, j - i));
-        }
-        i = j;
-    }
-    return words;
 }
 
 }  // namespace
@@ -645,53 +544,6 @@ void VirtualMouse::FailNextWrites(int n) {
 void VirtualMouse::OverrideBlock(std::uint8_t block, std::vector<std::uint8_t> reply) {
     std::lock_guard lock(mutex_);
     overrides_[block] = std::move(reply);
-}
-
-bool VirtualMouse::Command(std::string_view line) {
-    const auto words = Words(line);
-    if (words.empty()) {
-        return false;
-    }
-    const std::string_view verb = words[0];
-    const auto arg = [&](std::size_t i) {
-        return i < words.size() ? ParseInt(words[i]) : std::nullopt;
-    };
-    if (verb == "stage" && words.size() == 2 && arg(1) && *arg(1) >= 1 && *arg(1) <= 8) {
-        EmitReport(protocol::kTypeDpiStage, static_cast<std::uint8_t>(*arg(1)), 0);
-        return true;
-    }
-    if (verb == "polling" && words.size() == 3 && arg(1) && arg(2) && *arg(1) >= 0 &&
-        *arg(1) <= 15 && *arg(2) >= 0 && *arg(2) <= 15) {
-        EmitReport(protocol::kTypePollingRate, static_cast<std::uint8_t>(*arg(1) << 4 | *arg(2)),
-                   0);
-        return true;
-    }
-    if (verb == "battery" && words.size() == 2 && arg(1) && *arg(1) >= 0 && *arg(1) <= 255) {
-        {
-            std::lock_guard lock(mutex_);
-            battery_ = *arg(1);
-            power_ = Power::kBattery;
-        }
-        EmitHeartbeat();
-        return true;
-    }
-    if ((verb == "charging" || verb == "full") && words.size() == 1) {
-        {
-            std::lock_guard lock(mutex_);
-            power_ = verb == "full" ? Power::kFull : Power::kCharging;
-        }
-        EmitHeartbeat();
-        return true;
-    }
-    if (verb == "heartbeat" && words.size() == 2 && arg(1) && *arg(1) >= 0) {
-        SetHeartbeatPeriod(*arg(1));
-        return true;
-    }
-    if ((verb == "unplug" || verb == "plug") && words.size() == 1) {
-        SetPlugged(verb == "plug");
-        return true;
-    }
-    return false;
 }
 
 }  // namespace talvik::sim
