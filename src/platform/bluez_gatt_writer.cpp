@@ -5,6 +5,8 @@
 #include <QDBusObjectPath>
 #include <QVariantMap>
 
+#include "platform/trace.h"
+
 namespace talvik::platform {
 
 namespace {
@@ -67,7 +69,11 @@ bool BluezGattWriter::Write(std::span<const std::uint8_t> value) {
     options.insert("type", QStringLiteral("request"));
     call << bytes << options;
     const QDBusMessage reply = bus_.call(call, QDBus::Block, kBluezCallTimeoutMs);
-    return reply.type() == QDBusMessage::ReplyMessage;
+    const bool written = reply.type() == QDBusMessage::ReplyMessage;
+    Trace("%s\r\n", path_.toUtf8().constData());
+    Trace(written ? "Write Success!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!\r\n"
+                  : "Write fail!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!\r\n");
+    return written;
 }
 
 }  // namespace talvik::platform
