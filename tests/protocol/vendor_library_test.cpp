@@ -1,6 +1,7 @@
 #include "protocol/vendor_library.h"
 
 #include <gtest/gtest.h>
+#include <hidapi.h>
 
 #include <vector>
 
@@ -41,6 +42,9 @@ TEST(VendorLibrary, BuiltLibraryLoadsAndAnswersWithoutAMouse) {
     library->CloseDevMonitor();
     library->CloseDevMonitor();
     EXPECT_TRUE(posts.empty());
+    library.reset();
+    // hidapi keeps its last error in a global of its own until the program ends it.
+    hid_exit();
 }
 
 TEST(VendorLibrary, MissingLibraryOrEntryPointMeansNoWiredLink) {
