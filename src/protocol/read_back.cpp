@@ -70,6 +70,7 @@ std::optional<LightSettings> ReadLight(Exchange& exchange) {
 ReadBackResult RunReadBack(Exchange& exchange, Clock& clock, const Links& links) {
     ReadBackResult result;
     if (links.flags.ble) {
+        result.over_ble = true;
         if (links.handles.ble) {
             const ReadRequest request = BuildBleReadRequest();
             result.ble_requested = links.handles.ble->Write(request);

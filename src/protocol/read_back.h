@@ -14,6 +14,7 @@ struct ReadBackResult {
     std::optional<SensorSettings> sensor;
     std::optional<LightSettings> light;
     // Over Bluetooth LE only the request goes out; the settings come later as a notification.
+    bool over_ble = false;
     bool ble_requested = false;
 };
 

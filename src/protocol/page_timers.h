@@ -1,0 +1,28 @@
+#pragma once
+
+#include "platform/messages.h"
+
+namespace talvik::protocol {
+
+// The device page's timers (ids of the main window's timers handed to the page).
+inline constexpr int kTimerWatchdog24g = 592;
+inline constexpr int kTimerApplyDelay = 593;
+inline constexpr int kTimerScrollSettings = 594;
+inline constexpr int kTimerChargeAnimation = 595;
+inline constexpr int kTimerWatchdog4k = 596;
+inline constexpr int kTimerWatchdog4kB = 597;
+inline constexpr int kTimerBleRegister = 598;
+// Opens the wired mouse one second after it arrived, instead of blocking the UI thread for that
+// second. The main window hands it to the page like the others.
+inline constexpr int kTimerWiredOpen = 599;
+
+inline constexpr int kWatchdogMs = 6000;
+inline constexpr int kChargeAnimationMs = 30;
+inline constexpr int kWiredOpenDelayMs = 1000;
+
+// Driver-event codes of the plug message.
+inline constexpr unsigned kDriverArrived = 0x7F000001;
+inline constexpr unsigned kDriverRemoved = 0x7F000002;
+inline constexpr unsigned kDriverOther = 0x7F000000;
+
+}  // namespace talvik::protocol

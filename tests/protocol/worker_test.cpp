@@ -1,0 +1,178 @@
+#include "protocol/worker.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "fake_view.h"
+#include "page/page_state.h"
+#include "profile/profile_defaults.h"
+#include "protocol/page_jobs.h"
+#include "protocol/page_timers.h"
+#include "sim_rig.h"
+#include "ui_queue.h"
+
+namespace talvik::protocol {
+namespace {
+
+using sim::SimLink;
+using testing::FakeView;
+using testing::SimRig;
+using testing::UiQueue;
+
+std::vector<std::uint8_t> Ids(const std::vector<CommandPacket>& packets) {
+    std::vector<std::uint8_t> ids;
+    for (const auto& p : packets) {
+        ids.push_back(p.id());
+    }
+    return ids;
+}
+
+// A page with one default profile, its jobs host and worker, and a virtual mouse.
+struct WorkerRig {
+    explicit WorkerRig(SimLink link) : sim(link) {
+        state.profiles.push_back(profile::CreateProfile());
+        state.current_profile = state.profiles[0].get();
+        state.links = sim.links.flags;
+        state.handles = sim.links.handles;
+    }
+
+    // Pumps UI tasks until `done` holds.
+    template <typename Pred>
+    void PumpUntil(Pred done) {
+        while (!done()) {
+            ASSERT_TRUE(ui.RunOne()) << "the worker stopped answering";
+        }
+    }
+
+    SimRig sim;
+    page::PageState state;
+    FakeView view;
+    UiQueue ui;
+    PageJobs jobs{state, view, [this](std::function<void()> t) { ui.Push(std::move(t)); }};
+    Worker worker{jobs, sim.clock};
+};
+
+TEST(Worker, ApplySendsRecordsAppliedSavesAndHidesTheRing) {
+    WorkerRig rig(SimLink::k4kB);
+    rig.worker.Post(0, 0);
+    rig.PumpUntil([&] { return rig.view.visible("apply_ring") == false; });
+    EXPECT_EQ(Ids(rig.sim.mouse->Commands()),
+              (std::vector<std::uint8_t>{0x0C, 0x04, 0x05, 0x06, 0x08}));
+    EXPECT_EQ(std::memcmp(rig.state.applied_profile.get(), rig.state.current_profile,
+                          sizeof(profile::ProfileInfo)),
+              0);
+    EXPECT_FALSE(rig.state.force_full_apply);
+    EXPECT_EQ(rig.view.saves, 1);
+    EXPECT_EQ(rig.view.timers.at(kTimerWatchdog4kB), kWatchdogMs);
+    // The ring was shown and the watchdogs stopped before anything was sent.
+    const auto& calls = rig.view.calls;
+    EXPECT_LT(std::find(calls.begin(), calls.end(), "kill 597"),
+              std::find(calls.begin(), calls.end(), "show apply_ring"));
+}
+
+TEST(Worker, RequestsAreDroppedWhileNoLinkIsUp) {
+    WorkerRig rig(SimLink::k4kB);
+    rig.state.links = {};
+    rig.worker.Post(0, 0);
+    rig.worker.Post(1, 0);
+    ASSERT_TRUE(rig.ui.RunOne());
+    ASSERT_TRUE(rig.ui.RunOne());
+    rig.worker.Stop();
+    rig.ui.RunPending();
+    EXPECT_TRUE(rig.sim.mouse->Received().empty());
+    EXPECT_FALSE(rig.view.visible("apply_ring"));
+    EXPECT_EQ(rig.view.saves, 0);
+    EXPECT_TRUE(rig.state.force_full_apply);
+}
+
+TEST(Worker, AnEditMadeDuringAnApplyIsSentByTheNextApply) {
+    WorkerRig rig(SimLink::kWired);
+    rig.worker.Post(0, 0);
+    ASSERT_TRUE(rig.ui.RunOne());  // the job takes its copy
+    // The user moves the brightness slider while the packets are on their way.
+    rig.state.current_profile->light_mode = 1;
+    rig.state.current_profile->brightness = 2;
+    rig.worker.Post(0, 0);
+    rig.PumpUntil([&] { return rig.view.saves == 2; });
+    const auto commands = rig.sim.mouse->Commands();
+    ASSERT_EQ(commands.size(), 7u);
+    EXPECT_EQ(Ids(commands), (std::vector<std::uint8_t>{0x0C, 0x04, 0x05, 0x06, 0x08, 0x0C, 0x05}));
+    EXPECT_EQ(commands.back().bytes[5] & 0x0F, 2) << "the second apply carries the edit";
+    EXPECT_EQ(rig.state.applied_profile->brightness, 2);
+}
+
+TEST(Worker, ProfileSwitchDuringAnApplyKeepsTheNextApplyFull) {
+    WorkerRig rig(SimLink::kWired);
+    rig.worker.Post(0, 0);
+    ASSERT_TRUE(rig.ui.RunOne());
+    EXPECT_FALSE(rig.state.force_full_apply) << "the running apply took it";
+    rig.state.force_full_apply = true;  // another profile was selected meanwhile
+    rig.PumpUntil([&] { return rig.view.saves == 1; });
+    EXPECT_TRUE(rig.state.force_full_apply);
+}
+
+TEST(Worker, FailedPacketsMakeTheNextApplyFull) {
+    WorkerRig rig(SimLink::kWired);
+    rig.sim.mouse->SetPlugged(false);
+    rig.worker.Post(0, 0);
+    rig.PumpUntil([&] { return rig.view.saves == 1; });
+    EXPECT_TRUE(rig.state.force_full_apply);
+    EXPECT_EQ(rig.view.visible("apply_ring"), false);
+    EXPECT_EQ(rig.sim.clock.slept_ms(), 5u * 5 * 300) << "five packets, five attempts each";
+}
+
+TEST(Worker, ReadBackStoresTheBlocksAndRefreshesThePage) {
+    WorkerRig rig(SimLink::k24g);
+    // The mouse holds other settings than the profile.
+    auto other = profile::CreateProfile();
+    other->light_color = profile::MakeColor(1, 2, 3);
+    other->dpi_value[0] = 99;
+    other->polling_rate = 0;
+    {
+        SimRig writer(SimLink::kWired);
+        writer.mouse = rig.sim.mouse;
+        writer.links = {};
+        writer.Connect(SimLink::kWired);
+        Exchange ex(writer.links, writer.clock);
+        auto zero = std::make_unique<profile::ProfileInfo>();
+        SendApply(ex, PlanApply(*other, *zero, true));
+    }
+    rig.worker.Post(1, 0);
+    rig.PumpUntil([&] { return rig.view.visible("query_ring") == false; });
+    const profile::ProfileInfo& current = *rig.state.current_profile;
+    EXPECT_EQ(current.light_color, other->light_color);
+    EXPECT_EQ(current.dpi_value[0], 99);
+    EXPECT_EQ(current.polling_rate, 0);
+    EXPECT_EQ(rig.view.refreshes, 1);
+    EXPECT_EQ(rig.view.saves, 1);
+    EXPECT_EQ(rig.state.applied_profile->dpi_value[0], 99);
+    EXPECT_FALSE(rig.state.force_full_apply);
+}
+
+TEST(Worker, BluetoothReadBackLeavesTheRingForTheNotification) {
+    WorkerRig rig(SimLink::kBle);
+    std::vector<std::vector<std::uint8_t>> notes;
+    rig.sim.mouse->SetNotificationSink([&](std::vector<std::uint8_t> v) { notes.push_back(v); });
+    rig.worker.Post(7, 0);
+    rig.PumpUntil([&] { return rig.view.timers.count(kTimerWatchdog24g) == 1; });
+    EXPECT_EQ(notes.size(), 1u);
+    EXPECT_EQ(rig.view.visible("query_ring"), true);
+    EXPECT_EQ(rig.view.saves, 0);
+}
+
+TEST(Worker, StopWhileTheJobWaitsForTheUiThreadDoesNotDeadlock) {
+    WorkerRig rig(SimLink::kWired);
+    rig.worker.Post(0, 0);
+    rig.worker.Post(0, 0);
+    // The UI thread stops the worker before it ever ran the hand-off task.
+    rig.worker.Stop();
+    rig.ui.RunPending();
+    EXPECT_FALSE(rig.view.visible("apply_ring"));
+    EXPECT_TRUE(rig.sim.mouse->Received().empty());
+    rig.worker.Post(0, 0);  // ignored after the stop
+    EXPECT_EQ(rig.ui.size(), 0u);
+}
+
+}  // namespace
+}  // namespace talvik::protocol

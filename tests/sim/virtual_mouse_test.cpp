@@ -1,0 +1,160 @@
+#include "sim/virtual_mouse.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "profile/profile_defaults.h"
+#include "protocol/output_frame.h"
+#include "protocol/settings_packets.h"
+#include "sim/sim_control.h"
+
+namespace talvik::sim {
+namespace {
+
+std::filesystem::path TempPath(const std::string& name) {
+    return std::filesystem::temp_directory_path() /
+           (name + "-" + std::to_string(getpid()) + "-" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+}
+
+std::vector<std::string> Lines(const std::filesystem::path& path) {
+    std::ifstream in(path);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+TEST(SimLog, OneLinePerReportInItsOwnForm) {
+    const auto path = TempPath("simlog");
+    std::filesystem::remove(path);
+    auto mouse = VirtualMouse::Create({SimLink::kWired, path.string(), nullptr});
+    const std::uint8_t feature[] = {0x0C, 0x0A, 0x01, 0xFE, 0x01, 0xFE, 0, 0, 0, 0};
+    mouse->CommandInterface(SimLink::kWired)->SendFeatureReport(feature);
+    const std::uint8_t output[] = {0x04, 0x06, 0xAB};
+    mouse->CommandInterface(SimLink::k4kB)->Write(output);
+    const std::uint8_t gatt[] = {0x05, 0x0F};
+    mouse->GattWriter()->Write(gatt);
+    EXPECT_EQ(Lines(path), (std::vector<std::string>{"FEATURE 0C 0A 01 FE 01 FE 00 00 00 00",
+                                                     "OUTPUT 04 06 AB", "GATT 05 0F"}));
+    std::filesystem::remove(path);
+}
+
+std::vector<std::uint8_t> ReadInput(VirtualMouse& mouse) {
+    std::vector<std::uint8_t> buffer(100);
+    const auto n = mouse.InputInterface()->Read(buffer, 0);
+    buffer.resize(n.value_or(0));
+    return buffer;
+}
+
+TEST(SimReports, ControlCommandsBecomeReceiverReports) {
+    auto mouse = VirtualMouse::Create({SimLink::k24g, "", nullptr});
+    EXPECT_TRUE(mouse->Command("stage 3"));
+    auto r = ReadInput(*mouse);
+    ASSERT_GE(r.size(), 5u);
+    EXPECT_EQ((std::vector<std::uint8_t>(r.begin(), r.begin() + 5)),
+              (std::vector<std::uint8_t>{3, 0xC5, 0x10, 3, 0}));
+    EXPECT_EQ(mouse->Block(4)[24], 3) << "the mouse now reports stage 3 when asked";
+    EXPECT_TRUE(mouse->Command("polling 4 3"));
+    EXPECT_EQ(ReadInput(*mouse)[3], 0x43);
+    EXPECT_TRUE(mouse->Command("battery 57"));
+    r = ReadInput(*mouse);
+    EXPECT_EQ(r[2], 0x40);
+    EXPECT_EQ(r[4], 57);
+    EXPECT_TRUE(mouse->Command("charging"));
+    EXPECT_EQ(ReadInput(*mouse)[3], 3);
+    EXPECT_TRUE(mouse->Command(" full "));
+    EXPECT_EQ(ReadInput(*mouse)[3], 2);
+    EXPECT_TRUE(ReadInput(*mouse).empty());
+    for (const char* bad :
+         {"stage 9", "stage", "stage x", "battery -1", "polling 1", "dance", ""}) {
+        EXPECT_FALSE(mouse->Command(bad)) << bad;
+    }
+    EXPECT_TRUE(ReadInput(*mouse).empty());
+}
+
+TEST(SimReports, WiredAndBluetoothReportForms) {
+    auto wired = VirtualMouse::Create({SimLink::kWired, "", nullptr});
+    std::uintptr_t w = 0;
+    std::intptr_t l = 0;
+    wired->SetDriverSink([&](std::uintptr_t wp, std::intptr_t lp) {
+        w = wp;
+        l = lp;
+    });
+    wired->Command("battery 57");
+    EXPECT_EQ(w, 0x40C5u);
+    EXPECT_EQ(l, 57 << 8 | 1);
+
+    auto ble = VirtualMouse::Create({SimLink::kBle, "", nullptr});
+    std::vector<std::uint8_t> value;
+    ble->SetNotificationSink([&](std::vector<std::uint8_t> v) { value = std::move(v); });
+    ble->Command("stage 2");
+    EXPECT_EQ(value, (std::vector<std::uint8_t>{0xC5, 0x10, 2, 0}));
+}
+
+TEST(SimReports, UnplugFailsEveryCallAndTellsThePlugSink) {
+    auto mouse = VirtualMouse::Create({SimLink::k4kB, "", nullptr});
+    std::vector<bool> events;
+    mouse->SetPlugSink([&](bool plugged) { events.push_back(plugged); });
+    auto command = mouse->CommandInterface(SimLink::k4kB);
+    EXPECT_TRUE(mouse->Command("unplug"));
+    const std::uint8_t frame[65] = {0x04};
+    EXPECT_FALSE(command->Write(frame));
+    std::uint8_t reply[64];
+    EXPECT_FALSE(command->Read(reply, 0));
+    EXPECT_FALSE(mouse->InputInterface()->Read(reply, 0));
+    EXPECT_TRUE(mouse->Command("plug"));
+    EXPECT_TRUE(command->Write(frame));
+    EXPECT_EQ(events, (std::vector<bool>{false, true}));
+}
+
+TEST(SimReports, CorruptFramesGetNoStatus) {
+    auto mouse = VirtualMouse::Create({SimLink::k4kB, "", nullptr});
+    auto p = profile::CreateProfile();
+    auto frame = protocol::BuildCommandFrame(protocol::BuildLightPacket(*p));
+    frame[5] ^= 0xFF;
+    auto command = mouse->CommandInterface(SimLink::k4kB);
+    command->Write(frame);
+    std::uint8_t reply[64];
+    EXPECT_EQ(command->Read(reply, 0), 0u);
+    EXPECT_TRUE(mouse->Commands().empty());
+}
+
+TEST(SimControl, FifoLinesReachTheMouse) {
+    const auto path = TempPath("simctl");
+    std::filesystem::remove(path);
+    auto mouse = VirtualMouse::Create({SimLink::k4k, "", nullptr});
+    auto control = SimControl::Open(path.string(), mouse);
+    ASSERT_TRUE(control);
+    {
+        const int fd = open(path.c_str(), O_WRONLY);
+        ASSERT_GE(fd, 0);
+        const char text[] = "bogus\nstage 5\n";
+        ASSERT_EQ(write(fd, text, sizeof text - 1), static_cast<ssize_t>(sizeof text - 1));
+        close(fd);
+    }
+    std::vector<std::uint8_t> buffer(100);
+    const auto n = mouse->InputInterface()->Read(buffer, 10000);  // returns as soon as it arrives
+    ASSERT_TRUE(n && *n >= 5);
+    EXPECT_EQ(buffer[2], 0x10);
+    EXPECT_EQ(buffer[3], 5);
+    control.reset();
+    std::filesystem::remove(path);
+}
+
+TEST(SimControl, RefusesAPathThatIsNotAFifo) {
+    const auto path = TempPath("notfifo");
+    std::ofstream(path) << "x";
+    auto mouse = VirtualMouse::Create({SimLink::k4k, "", nullptr});
+    EXPECT_FALSE(SimControl::Open(path.string(), mouse));
+    std::filesystem::remove(path);
+}
+
+}  // namespace
+}  // namespace talvik::sim
