@@ -12,7 +12,7 @@ namespace talvik::tools {
       "macro new NAME -o FILE.macro\nmacro show FILE.macro\n"                                \
       "macro from-json FILE.json -o FILE.macro")                                             \
     X(keys, RunKeyCommands, "keys [--layout LAYOUT]")                                        \
-    X(store, RunStoreCommands, "store fill N --data-dir DIR")                                 \
+    X(store, RunStoreCommands, "store fill N --data-dir DIR")                                \
     X(packets, RunPacketCommands, "packets [--applied OLD.pro] FILE.pro")                    \
     X(decode, RunDecodeCommands, "decode sensor|light|polling|ble HEX")
 

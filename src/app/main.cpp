@@ -8,6 +8,7 @@
 #include "app/command_line.h"
 #include "app/main_window.h"
 #include "app/startup_probe.h"
+#include "app/theme.h"
 #include "app/toolkit/toolkit.h"
 #include "app/toolkit/trace_category.h"
 #include "page/dpi_color_dialog.h"
@@ -53,6 +54,7 @@ int main(int argc, char** argv) {
     toolkit::Toolkit toolkit(QString::fromStdString(platform::GetAppDir()) +
                              QStringLiteral("res/"));
     page::DpiColorDialog::RegisterWidgets(toolkit);
+    app::ApplyTheme(app, toolkit.ResourceDir());
     const QString data_dir = QString::fromStdString(platform::GetDataDir());
     const app::SettingsStore settings(
         platform::IniFile(data_dir + QStringLiteral("CONFIG.ini")),
