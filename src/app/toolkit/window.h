@@ -33,8 +33,8 @@ struct MenuCommand;
 
 // A window built from a layout file. Subclasses name their class and layout, bind the controls
 // they need, and receive notifications, custom messages and timers. The object lives on the UI
-// thread; Post, SetTimer, KillTimer and the handle's post function may be called from any
-// thread.
+// thread; Post, SetTimer and KillTimer may be called from any thread while the window exists;
+// a thread that may outlive it posts through Handle() instead.
 class Window : public QObject, public platform::MessageTarget {
     Q_OBJECT
 public:
