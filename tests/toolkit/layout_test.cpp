@@ -77,6 +77,7 @@ TEST_F(LayoutTest, MissingRequiredControlsFailTheLoadWithTheirNames) {
     SliderOnButton typed(toolkit_, QStringLiteral("controls.xml"));
     EXPECT_FALSE(typed.Create());
     EXPECT_EQ(typed.MissingControls(), QStringList{"btn"});
+    EXPECT_EQ(typed.button, nullptr) << "no pointer into the discarded layout survives";
 
     RecordingWindow complete(toolkit_, QStringLiteral("controls.xml"), {"btn", "combo", "page"});
     ASSERT_TRUE(complete.Create());

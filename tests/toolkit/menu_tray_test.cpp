@@ -79,6 +79,28 @@ TEST_F(MenuTest, TrayMenuOfTheProgramHasItsTwoItems) {
     EXPECT_EQ(menu.Item(QStringLiteral("exit"))->text(), QStringLiteral("Exit"));
 }
 
+TEST_F(MenuTest, OpenMenuDumpsItsVisibleItemsWhenAsked) {
+    toolkit_.SetDumpGeometry(true);
+    PopupMenu menu(*owner_);
+    ASSERT_TRUE(menu.Load(QStringLiteral("menu.xml")));
+    testing::internal::CaptureStdout();
+    menu.Open(QPoint(200, 100));
+    QTest::qWait(1);
+    QCoreApplication::processEvents();
+    const QString out = QString::fromStdString(testing::internal::GetCapturedStdout());
+    toolkit_.SetDumpGeometry(false);
+    const QRect rect = menu.Menu()->actionGeometry(menu.Item(QStringLiteral("second")));
+    const QPoint origin = menu.Menu()->mapToGlobal(rect.topLeft());
+    EXPECT_TRUE(out.contains(QStringLiteral("GEOM menu.xml second %1 %2 %3 %4\n")
+                                 .arg(origin.x())
+                                 .arg(origin.y())
+                                 .arg(rect.width())
+                                 .arg(rect.height())))
+        << out.toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral("GEOM menu.xml first ")));
+    EXPECT_FALSE(out.contains(QStringLiteral(" hidden "))) << out.toStdString();
+}
+
 TEST_F(MenuTest, BadMenuFilesLeaveAnEmptyMenu) {
     PopupMenu menu(*owner_);
     for (const char* file : {"menu_broken.xml", "no_such_menu.xml", "controls.xml"}) {

@@ -247,6 +247,18 @@ TEST_F(NotificationsTest, VirtualWindowGetsItsControlsNotifications) {
     EXPECT_EQ(Of(NotifyType::kClick), (QStringList{"btn=0", "page_btn=0"}));
 }
 
+TEST_F(NotificationsTest, ADyingWindowDeliversNothing) {
+    int page_calls = 0;
+    NotifyTable table;
+    table[NotifyType::kKillFocus] = [&](const Notification&) { ++page_calls; };
+    window_->RegisterVirtualWindow(QStringLiteral("MS_5_Page"), Get<QWidget>("page"), table);
+    auto* page_edit = Get<QLineEdit>("page_edit");
+    page_edit->setFocus();
+    ASSERT_TRUE(page_edit->hasFocus());
+    window_.reset();  // the focused edit dies with it
+    EXPECT_EQ(page_calls, 0);
+}
+
 TEST_F(NotificationsTest, NotificationsAreDeliveredOneAtATimeInOrder) {
     auto* check = Get<QCheckBox>("check");
     int depth = 0;

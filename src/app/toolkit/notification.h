@@ -23,7 +23,9 @@ enum class NotifyType {
     kMouseLeave,            // pointer left the control
     kReturn,                // Enter pressed in an edit
     kTextChanged,           // the user edited the text of an edit
-    kValueChanged,          // the user moved a slider; wparam = new value
+    kValueChanged,          // the user moved a slider (drag, keys, wheel, groove click);
+                            // wparam = new value. setValue() raises nothing, while
+                            // setSliderPosition() counts as a move.
     kColorChanged,          // the user picks a colour in a palette
     kColorChangedButtonUp,  // the user released the button after picking a colour
 };

@@ -3,7 +3,9 @@
 #include <QAction>
 #include <QFile>
 #include <QMenu>
+#include <QTimer>
 #include <QXmlStreamReader>
+#include <cstdio>
 
 #include "app/toolkit/menu_command.h"
 #include "app/toolkit/toolkit.h"
@@ -31,6 +33,7 @@ PopupMenu::~PopupMenu() = default;
 bool PopupMenu::Load(const QString& relative) {
     menu_->clear();
     error_.clear();
+    file_ = relative;
     if (!owner_) {
         return false;
     }
@@ -105,10 +108,34 @@ bool PopupMenu::Load(const QString& relative) {
 void PopupMenu::Open(const QPoint& screen_point) {
     menu_->adjustSize();
     menu_->popup(screen_point);
+    if (owner_ && owner_->toolkit().DumpGeometry()) {
+        QTimer::singleShot(0, this, &PopupMenu::DumpGeometry);
+    }
 }
 
 void PopupMenu::MoveTo(const QPoint& screen_point) {
     menu_->move(screen_point);
+    if (owner_ && owner_->toolkit().DumpGeometry()) {
+        QTimer::singleShot(0, this, &PopupMenu::DumpGeometry);
+    }
+}
+
+void PopupMenu::DumpGeometry() const {
+    if (!menu_->isVisible()) {
+        return;
+    }
+    const QByteArray file = file_.toUtf8();
+    for (QAction* action : menu_->actions()) {
+        if (!action->isVisible() || action->isSeparator()) {
+            continue;
+        }
+        const QRect rect = menu_->actionGeometry(action);
+        const QPoint origin = menu_->mapToGlobal(rect.topLeft());
+        std::printf("GEOM %s %s %d %d %d %d\n", file.constData(),
+                    action->objectName().toUtf8().constData(), origin.x(), origin.y(), rect.width(),
+                    rect.height());
+    }
+    std::fflush(stdout);
 }
 
 void PopupMenu::Close() {

@@ -21,7 +21,8 @@ class Window;
 //     <item name="exit" textKey="exit_text" visible="true"/>
 //   </menu>
 // `text` may stand instead of `textKey` for a literal text. The chosen item reaches the owner
-// as WM_MS5_MENU_CLICK with a MenuCommand record (menu_command.h).
+// as WM_MS5_MENU_CLICK with a MenuCommand record (menu_command.h). With the geometry dump on,
+// an opened menu prints its visible items as "GEOM <menu file> <item name> x y w h".
 class PopupMenu : public QObject {
     Q_OBJECT
 public:
@@ -45,9 +46,11 @@ public:
 
 private:
     void OnTriggered(QAction* action);
+    void DumpGeometry() const;
 
     QPointer<Window> owner_;
     std::unique_ptr<QMenu> menu_;
+    QString file_;
     QString error_;
 };
 

@@ -26,6 +26,10 @@ bool OnUiThread(const QObject* object) {
 Window::Window(Toolkit& toolkit) : toolkit_(toolkit), mailbox_(std::make_shared<Mailbox>(this)) {}
 
 Window::~Window() {
+    // Widgets dying below may still report focus changes: nobody is listening any more.
+    dying_ = true;
+    pending_.clear();
+    virtual_windows_.clear();
     mailbox_->Detach();
     if (mailbox_retained_) {
         toolkit_.RetainMailbox(mailbox_);
@@ -55,8 +59,13 @@ bool Window::Create(Window* owner) {
         return false;
     }
     root_ = root.release();
+    bind_resets_.clear();
     BindControls();
     if (!missing_.isEmpty()) {
+        for (const auto& reset : bind_resets_) {
+            reset();  // no pointer into the discarded widget tree survives
+        }
+        bind_resets_.clear();
         const QByteArray names = missing_.join(QStringLiteral(", ")).toUtf8();
         platform::Trace("%s: missing controls: %s\n", ClassName().toUtf8().constData(),
                         names.constData());
@@ -66,6 +75,7 @@ bool Window::Create(Window* owner) {
         root_ = nullptr;
         return false;
     }
+    bind_resets_.clear();
     if (owner != nullptr && owner->Widget() != nullptr) {
         root_->setParent(owner->Widget(), Qt::Dialog);
     }
@@ -106,6 +116,19 @@ void Window::Show() {
         root_->show();
         root_->raise();
     }
+}
+
+void Window::Activate() {
+    if (!root_) {
+        return;
+    }
+    if (root_->isMinimized()) {
+        root_->showNormal();
+    } else {
+        root_->show();
+    }
+    root_->raise();
+    root_->activateWindow();
 }
 
 void Window::Hide() {

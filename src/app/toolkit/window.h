@@ -8,8 +8,10 @@
 #include <QWidget>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
+#include <vector>
 
 #include "app/toolkit/notification.h"
 #include "platform/messages.h"
@@ -31,12 +33,13 @@ struct MenuCommand;
 
 // A window built from a layout file. Subclasses name their class and layout, bind the controls
 // they need, and receive notifications, custom messages and timers. The object lives on the UI
-// thread; Post, SetTimer, KillTimer and the handle's post function may be called from any
-// thread.
+// thread; Post, SetTimer and KillTimer may be called from any thread while the window exists;
+// a thread that may outlive it posts through Handle() instead.
 class Window : public QObject, public platform::MessageTarget {
     Q_OBJECT
 public:
     explicit Window(Toolkit& toolkit);
+    // Subclasses owning a virtual window's page unregister it before the page dies.
     ~Window() override;
     Window(const Window&) = delete;
     Window& operator=(const Window&) = delete;
@@ -64,6 +67,8 @@ public:
 
     void Show();
     void Hide();
+    // Shows the window, restores it when minimised and brings it to the front.
+    void Activate();
     // Shows the window modal to the whole program and returns the code given to Close();
     // any other way of closing it (window manager, Escape in a dialog) returns 0.
     int ShowModal();
@@ -132,6 +137,7 @@ protected:
     template <class T>
     void Bind(T*& slot, const QString& name) {
         slot = qobject_cast<T*>(Resolve(name, T::staticMetaObject));
+        bind_resets_.push_back([&slot] { slot = nullptr; });
     }
     void Require(const QString& name) { Resolve(name, QWidget::staticMetaObject); }
 
@@ -179,6 +185,8 @@ private:
 
     Toolkit& toolkit_;
     QPointer<QWidget> root_;
+    std::vector<std::function<void()>> bind_resets_;
+    bool dying_ = false;
     QString load_error_;
     QStringList missing_;
     std::shared_ptr<Mailbox> mailbox_;

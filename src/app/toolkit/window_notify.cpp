@@ -66,11 +66,7 @@ void Window::Attach(QWidget* subtree) {
     for (QWidget* control : controls) {
         Wire(control);
     }
-    if (subtree != root_) {
-        toolkit_.ApplyTexts(subtree);
-    } else {
-        toolkit_.ApplyTexts(root_);
-    }
+    toolkit_.ApplyTexts(subtree);
 }
 
 void Window::Wire(QWidget* control) {
@@ -266,6 +262,9 @@ bool Window::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void Window::Raise(NotifyType type, QWidget* sender, intptr_t wparam, intptr_t lparam) {
+    if (dying_) {
+        return;
+    }
     Notification notification;
     notification.type = type;
     notification.sender_name = sender->objectName();
