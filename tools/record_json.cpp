@@ -4,6 +4,7 @@
 #include <QJsonDocument>
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 

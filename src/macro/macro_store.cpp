@@ -19,6 +19,7 @@ fs::path MacroStore::FilePath() const {
 }
 
 LoadReport MacroStore::LoadMacros(MacroList& list) {
+    WaitForSaves();
     LoadReport report;
     const fs::path path = FilePath();
     RemoveStaleTemporaries(path);
@@ -32,7 +33,8 @@ LoadReport MacroStore::LoadMacros(MacroList& list) {
     if (report.read.ok()) {
         std::uint64_t left = reader.size();
         while (left >= sizeof(MacroInfo)) {
-            auto record = std::make_unique<MacroInfo>();
+            // Filled by the read; dropped unless the read is whole.
+            auto record = std::make_unique_for_overwrite<MacroInfo>();
             const std::optional<std::size_t> got = reader.Read(record.get(), sizeof(MacroInfo));
             if (!got || *got != sizeof(MacroInfo)) {
                 report.read = FileStatus::Failure(FileError::kCannotRead, path,
@@ -68,6 +70,7 @@ LoadReport MacroStore::LoadMacros(MacroList& list) {
 }
 
 FileStatus MacroStore::SaveMacros(const MacroList& list) const {
+    WaitForSaves();
     const fs::path path = FilePath();
     if (keep_damaged_file_) {
         return FileStatus::Failure(FileError::kCannotWrite, path,
@@ -82,6 +85,30 @@ FileStatus MacroStore::SaveMacros(const MacroList& list) const {
         parts.push_back({record.get(), sizeof(MacroInfo)});
     }
     return WriteFileAtomically(path, parts);
+}
+
+FileStatus MacroStore::SaveMacrosInBackground(const MacroList& list, BackgroundWriter::Done done) {
+    if (keep_damaged_file_) {
+        return FileStatus::Failure(FileError::kCannotWrite, FilePath(),
+                                   "not replaced: the damaged file could not be moved aside");
+    }
+    if (!writer_) {
+        writer_ = std::make_unique<BackgroundWriter>();
+    }
+    std::vector<unsigned char> content = writer_->TakeBuffer();
+    content.reserve(list.size() * sizeof(MacroInfo));
+    for (const auto& record : list) {
+        const auto* bytes = reinterpret_cast<const unsigned char*>(record.get());
+        content.insert(content.end(), bytes, bytes + sizeof(MacroInfo));
+    }
+    writer_->Submit(FilePath(), std::move(content), std::move(done));
+    return {};
+}
+
+void MacroStore::WaitForSaves() const {
+    if (writer_) {
+        writer_->WaitUntilIdle();
+    }
 }
 
 MacroStore::Added MacroStore::AddNewMacro(MacroList& list) const {

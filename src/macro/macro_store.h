@@ -1,8 +1,10 @@
 #pragma once
 
 #include <filesystem>
+#include <memory>
 #include <string_view>
 
+#include "macro/background_writer.h"
 #include "macro/macro_record.h"
 #include "macro/record_file.h"
 #include "macro/record_name.h"
@@ -26,8 +28,16 @@ public:
     // damaged file could not be moved aside, SaveMacros refuses to replace it.
     LoadReport LoadMacros(MacroList& list);
 
-    // Writes the whole list, replacing the file in one step.
+    // Writes the whole list, replacing the file in one step. Waits for background saves first,
+    // so the file never goes back to older content.
     FileStatus SaveMacros(const MacroList& list) const;
+
+    // Like SaveMacros, but the calling thread only copies the records; the write and its sync run
+    // on the store's writer thread, where `done` is called with the outcome. A refusal is returned
+    // at once and `done` is not called.
+    FileStatus SaveMacrosInBackground(const MacroList& list, BackgroundWriter::Done done = {});
+    // Blocks until every background save has finished.
+    void WaitForSaves() const;
 
     struct Added {
         MacroInfo& record;
@@ -41,6 +51,7 @@ private:
     std::filesystem::path data_dir_;
     const TextLookup& texts_;
     bool keep_damaged_file_ = false;
+    std::unique_ptr<BackgroundWriter> writer_;  // started by the first background save
 };
 
 // ContainsName and "%s_%d" numbering for macro names, which hold at most 23 characters.

@@ -37,6 +37,7 @@ fs::path ProfileStore::FilePath() const {
 }
 
 LoadReport ProfileStore::Load(ProfileList& profiles, ProfileStoreHeader& header) {
+    WaitForSaves();
     LoadReport report;
     header = ProfileStoreHeader{};
     const fs::path path = FilePath();
@@ -63,7 +64,8 @@ LoadReport ProfileStore::Load(ProfileList& profiles, ProfileStoreHeader& header)
             header.active_profile_index = index;
             std::uint64_t left = reader.size() - kStoreHeaderSize;
             while (left >= sizeof(ProfileInfo)) {
-                auto record = std::make_unique<ProfileInfo>();
+                // Filled by the read; dropped unless the read is whole.
+                auto record = std::make_unique_for_overwrite<ProfileInfo>();
                 const std::optional<std::size_t> n = reader.Read(record.get(), sizeof(ProfileInfo));
                 if (!n || *n != sizeof(ProfileInfo)) {
                     report.read = macro::FileStatus::Failure(FileError::kCannotRead, path,
@@ -119,12 +121,16 @@ LoadReport ProfileStore::Load(ProfileList& profiles, ProfileStoreHeader& header)
     return report;
 }
 
-FileStatus ProfileStore::Save(const ProfileList& profiles, const ProfileStoreHeader& header) const {
+FileStatus ProfileStore::Refusal() const {
+    return macro::FileStatus::Failure(FileError::kCannotWrite, FilePath(),
+                                      "not replaced: the damaged file could not be moved aside");
+}
+
+FileStatus ProfileStore::Save(const ProfileList& profiles, const ProfileStoreHeader& header) {
+    WaitForSaves();
     const fs::path path = FilePath();
     if (keep_damaged_file_) {
-        return macro::FileStatus::Failure(
-            FileError::kCannotWrite, path,
-            "not replaced: the damaged file could not be moved aside");
+        return Refusal();
     }
     if (FileStatus status = macro::EnsureFolder(path.parent_path()); !status.ok()) {
         return status;
@@ -137,6 +143,34 @@ FileStatus ProfileStore::Save(const ProfileList& profiles, const ProfileStoreHea
         parts.push_back({record.get(), sizeof(ProfileInfo)});
     }
     return macro::WriteFileAtomically(path, parts);
+}
+
+FileStatus ProfileStore::SaveInBackground(const ProfileList& profiles,
+                                          const ProfileStoreHeader& header,
+                                          macro::BackgroundWriter::Done done) {
+    if (keep_damaged_file_) {
+        return Refusal();
+    }
+    if (!writer_) {
+        writer_ = std::make_unique<macro::BackgroundWriter>();
+    }
+    std::vector<unsigned char> content = writer_->TakeBuffer();
+    content.reserve(kStoreHeaderSize + profiles.size() * sizeof(ProfileInfo));
+    const auto* index = reinterpret_cast<const unsigned char*>(&header.active_profile_index);
+    content.insert(content.end(), index, index + sizeof(header.active_profile_index));
+    content.insert(content.end(), kZeroHeader.begin(), kZeroHeader.end());
+    for (const auto& record : profiles) {
+        const auto* bytes = reinterpret_cast<const unsigned char*>(record.get());
+        content.insert(content.end(), bytes, bytes + sizeof(ProfileInfo));
+    }
+    writer_->Submit(FilePath(), std::move(content), std::move(done));
+    return {};
+}
+
+void ProfileStore::WaitForSaves() {
+    if (writer_) {
+        writer_->WaitUntilIdle();
+    }
 }
 
 ProfileInfo& ProfileStore::AddDefaultProfile(ProfileList& profiles) const {

@@ -2,9 +2,11 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
 
+#include "macro/background_writer.h"
 #include "macro/record_file.h"
 #include "macro/store_report.h"
 #include "macro/text_lookup.h"
@@ -40,17 +42,29 @@ public:
     // file could not be moved aside, Save refuses to replace it.
     LoadReport Load(ProfileList& profiles, ProfileStoreHeader& header);
 
-    // Writes header and every record, replacing the file in one step.
-    FileStatus Save(const ProfileList& profiles, const ProfileStoreHeader& header) const;
+    // Writes header and every record, replacing the file in one step. Waits for background
+    // saves first, so the file never goes back to older content.
+    FileStatus Save(const ProfileList& profiles, const ProfileStoreHeader& header);
+
+    // Like Save, but the calling thread only copies the records; the write and its sync run on
+    // the store's writer thread, where `done` is called with the outcome. A refusal (a damaged
+    // file that could not be moved aside) is returned at once and `done` is not called.
+    FileStatus SaveInBackground(const ProfileList& profiles, const ProfileStoreHeader& header,
+                                macro::BackgroundWriter::Done done = {});
+    // Blocks until every background save has finished.
+    void WaitForSaves();
 
     // Appends a default profile named by "add_profile_text" and the list's new size, numbered
     // when taken.
     ProfileInfo& AddDefaultProfile(ProfileList& profiles) const;
 
 private:
+    FileStatus Refusal() const;
+
     std::filesystem::path data_dir_;
     const macro::TextLookup& texts_;
     bool keep_damaged_file_ = false;
+    std::unique_ptr<macro::BackgroundWriter> writer_;  // started by the first background save
 };
 
 // Whether a profile has this name, without regard to case.

@@ -217,6 +217,21 @@ TEST_F(MacroStoreTest, SavingLeavesNoTemporaryFileAndRemovesStaleOnes) {
               (std::vector<std::string>{".macro.data.note", "macro.data"}));
 }
 
+TEST_F(MacroStoreTest, BackgroundSavesWriteTheListAsItWasHandedOver) {
+    MacroList list;
+    list.push_back(MakeMacro(u"first", 2));
+    FileError outcome = FileError::kCannotWrite;
+    ASSERT_TRUE(
+        store.SaveMacrosInBackground(list, [&outcome](const FileStatus& s) { outcome = s.error; })
+            .ok());
+    list.push_back(MakeMacro(u"later"));  // after the hand-over: not in this save
+    store.WaitForSaves();
+    EXPECT_EQ(outcome, FileError::kNone);
+    const std::vector<unsigned char> bytes = ReadBytes(File());
+    ASSERT_EQ(bytes.size(), 3096u);
+    EXPECT_EQ(std::memcmp(bytes.data(), list[0].get(), 3096), 0);
+}
+
 TEST_F(MacroStoreTest, SaveReportsAFolderThatCannotBeCreated) {
     WriteBytes(folder.path() / "ms_5", "x", 1);  // a file where the folder belongs
     const FileStatus status = store.SaveMacros({});

@@ -229,5 +229,30 @@ TEST_F(ProfileStoreTest, SavingFollowsASymbolicLink) {
     EXPECT_EQ(std::filesystem::file_size(real), kHeader + kRecord);
 }
 
+TEST_F(ProfileStoreTest, BackgroundSavesKeepTheirOrderWithOtherSaves) {
+    Add(profiles, u"A");
+    ASSERT_TRUE(store.SaveInBackground(profiles, header).ok());
+    Add(profiles, u"B");
+    ASSERT_TRUE(store.Save(profiles, header).ok());  // waits for the background save first
+    EXPECT_EQ(std::filesystem::file_size(File()), kHeader + 2 * kRecord);
+
+    Add(profiles, u"C");
+    header.active_profile_index = 2;
+    macro::FileError outcome = FileError::kCannotWrite;
+    ASSERT_TRUE(store
+                    .SaveInBackground(profiles, header,
+                                      [&outcome](const FileStatus& s) { outcome = s.error; })
+                    .ok());
+    Add(profiles, u"not saved");
+    ProfileList loaded;
+    ProfileStoreHeader loaded_header;
+    store.Load(loaded, loaded_header);  // waits as well
+    EXPECT_EQ(outcome, FileError::kNone);
+    ASSERT_EQ(loaded.size(), 3u);
+    EXPECT_EQ(ReadName(loaded[2]->name), u"C");
+    EXPECT_EQ(loaded_header.active_profile_index, 2);
+    EXPECT_EQ(std::memcmp(loaded[1].get(), profiles[1].get(), kRecord), 0);
+}
+
 }  // namespace
 }  // namespace talvik::profile
