@@ -126,6 +126,20 @@ TEST(SimReports, CorruptFramesGetNoStatus) {
     EXPECT_TRUE(mouse->Commands().empty());
 }
 
+TEST(SimReports, HeartbeatRunsUntilSilenced) {
+    auto mouse = VirtualMouse::Create({SimLink::k4kB, "", nullptr});
+    EXPECT_TRUE(mouse->Command("battery 33"));
+    std::vector<std::uint8_t> buffer(100);
+    ASSERT_EQ(mouse->InputInterface()->Read(buffer, 0), 16u);  // the battery report itself
+    EXPECT_TRUE(mouse->Command("heartbeat 5"));
+    const auto n = mouse->InputInterface()->Read(buffer, 10000);  // returns at the first beat
+    ASSERT_TRUE(n && *n >= 5);
+    EXPECT_EQ(buffer[1], 0xC5);
+    EXPECT_EQ(buffer[2], 0x40);
+    EXPECT_EQ(buffer[4], 33);
+    EXPECT_TRUE(mouse->Command("heartbeat 0"));
+}
+
 TEST(SimControl, FifoLinesReachTheMouse) {
     const auto path = TempPath("simctl");
     std::filesystem::remove(path);
