@@ -4,10 +4,12 @@
 #include <QStringList>
 #include <optional>
 
+#include "sim/virtual_mouse.h"
+
 namespace talvik::app {
 
 // Which link the virtual mouse stands behind.
-enum class SimulatedLink { kWired, k24g, k4k, k4kB, kBle };
+using SimulatedLink = sim::SimLink;
 
 struct CommandLine {
     std::optional<SimulatedLink> simulate;

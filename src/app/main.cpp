@@ -1,5 +1,6 @@
 // Start-up order: single instance, toolkit resources, main window, event loop, teardown.
 #include <QApplication>
+#include <QFileInfo>
 #include <QLocale>
 #include <cstdio>
 #include <cstring>
@@ -11,6 +12,7 @@
 #include "app/theme.h"
 #include "app/toolkit/toolkit.h"
 #include "app/toolkit/trace_category.h"
+#include "page/device_session.h"
 #include "page/dpi_color_dialog.h"
 #include "platform/app_paths.h"
 #include "platform/autostart.h"
@@ -56,6 +58,10 @@ int main(int argc, char** argv) {
     page::DpiColorDialog::RegisterWidgets(toolkit);
     app::ApplyTheme(app, toolkit.ResourceDir());
     const QString data_dir = QString::fromStdString(platform::GetDataDir());
+    if (!QFileInfo(data_dir).isDir()) {
+        platform::Trace("data folder %s is not a folder; settings and profiles cannot be saved",
+                        qPrintable(data_dir));
+    }
     const app::SettingsStore settings(
         platform::IniFile(data_dir + QStringLiteral("CONFIG.ini")),
         platform::Autostart(
@@ -69,6 +75,13 @@ int main(int argc, char** argv) {
                      qPrintable(window.MissingControls().join(QLatin1Char(' '))));
         return 2;
     }
+    page::DeviceSession::Options device_options;
+    device_options.data_dir = platform::GetDataDir();
+    device_options.app_dir = platform::GetAppDir();
+    device_options.simulate = command_line.simulate;
+    page::DeviceSession device(window, device_options);
+    window.SetDeviceHost(&device);
+    device.Start();
     QObject::connect(&instance, &platform::SingleInstance::ShowRequested, &window,
                      &app::MainWindow::ShowAndActivate);
     QObject::connect(&window, &app::MainWindow::ended, &app, &QApplication::quit);

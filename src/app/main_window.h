@@ -5,8 +5,8 @@
 #include <memory>
 
 #include "app/app_settings.h"
-#include "page/device_host.h"
 #include "app/toolkit/window.h"
+#include "page/device_host.h"
 #include "platform/hook_library.h"
 
 class QAbstractButton;

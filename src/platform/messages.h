@@ -27,9 +27,9 @@ inline constexpr uint32_t WM_MS5_LINK_READY = 0x656;
 inline constexpr int TIMER_OSD_CLOSE = 52;
 inline constexpr int TIMER_REOPEN_24G = 54;
 inline constexpr int TIMER_REOPEN_4K = 55;
-// Ids 592..598 belong to the device page.
+// Ids 592..599 belong to the device page (599: the wired mouse opens a second after it arrived).
 inline constexpr int kFirstPageTimer = 592;
-inline constexpr int kLastPageTimer = 598;
+inline constexpr int kLastPageTimer = 599;
 
 }  // namespace talvik::msg
 

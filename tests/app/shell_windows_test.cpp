@@ -144,10 +144,10 @@ TEST_F(ShellWindowsTest, DeviceMessagesAndTimersReachTheDeviceSide) {
     ASSERT_EQ(device_.worker.size(), 1u);
     EXPECT_EQ(device_.worker[0], std::make_pair(uintptr_t{2}, intptr_t{7}));
 
-    for (int id : {592, 595, 598, 599, 53}) {
+    for (int id : {592, 595, 598, 599, 600, 53}) {
         window->OnTimer(id);
     }
-    EXPECT_EQ(device_.timers, (std::vector<int>{592, 595, 598}));
+    EXPECT_EQ(device_.timers, (std::vector<int>{592, 595, 598, 599}));
     window->SetTimer(msg::TIMER_REOPEN_24G, 1000);
     window->OnTimer(msg::TIMER_REOPEN_24G);
     window->OnTimer(msg::TIMER_REOPEN_4K);
