@@ -36,7 +36,6 @@ def run(bindir, outdir):
     server = harness.XServer()
     app = None
     try:
-        fifo = None
         extra = {}
         control_dir = os.path.join(outdir, "ctl")
         os.makedirs(control_dir, exist_ok=True)
@@ -71,15 +70,15 @@ def run(bindir, outdir):
 
         # A DPI-stage report from the virtual mouse opens the display; it closes ~2 s later.
         control = open_control(fifo)
-        if control is not None:
-            os.write(control, b"stage 2\n")
-            os.close(control)
-            app.wait_control(OSD, "dpi_label", 10)
-            shown = time.monotonic()
-            app.screenshot(os.path.join(outdir, "osd.png"))
-            check(app.wait_for(lambda: not osd_visible(app), 6), "display never closed")
-            gone = time.monotonic() - shown
-            check(1.0 <= gone <= 4.0, f"display closed after {gone:.1f} s")
+        check(control is not None, "the virtual mouse does not read its control FIFO")
+        os.write(control, b"stage 2\n")
+        os.close(control)
+        app.wait_control(OSD, "dpi_label", 10)
+        shown = time.monotonic()
+        app.screenshot(os.path.join(outdir, "osd.png"))
+        check(app.wait_for(lambda: not osd_visible(app), 6), "display never closed")
+        gone = time.monotonic() - shown
+        check(1.0 <= gone <= 4.0, f"display closed after {gone:.1f} s")
         check(app.process.poll() is None, "the program ended on its own")
     finally:
         if app:
@@ -95,19 +94,20 @@ def open_control(fifo, timeout=5.0):
             return os.open(fifo, os.O_WRONLY | os.O_NONBLOCK)
         except OSError:
             time.sleep(0.1)
-    print("note: the virtual mouse takes no commands; DPI display not checked")
     return None
 
 
 def visible_windows(app):
     """Geometry lines ("Geometry: WxH") of the program's visible top-level windows."""
     run = harness.subprocess.run
+    quiet = {"stdout": harness.subprocess.PIPE, "stderr": harness.subprocess.DEVNULL,
+             "text": True}
     result = run(["xdotool", "search", "--onlyvisible", "--classname", "talvik-mouse"],
-                 env=app.server.env(), stdout=harness.subprocess.PIPE, text=True)
+                 env=app.server.env(), **quiet)
     geometries = []
     for window in result.stdout.split():
-        info = run(["xdotool", "getwindowgeometry", window], env=app.server.env(),
-                   stdout=harness.subprocess.PIPE, text=True).stdout
+        # A window may close between the search and this query.
+        info = run(["xdotool", "getwindowgeometry", window], env=app.server.env(), **quiet).stdout
         geometries += [line.strip() for line in info.splitlines() if "Geometry" in line]
     return geometries
 
