@@ -13,15 +13,15 @@
 #include <vector>
 
 #include "bluez_mock.h"
-#include "device/ble/ble_writer.h"
+#include "device/ble/bluez_writer.h"
 #include "platform/trace.h"
 
 namespace talvik {
 namespace {
 
 using device::BleTarget;
-using device::BleWriter;
 using device::BluezClient;
+using device::BluezWriter;
 using testing::BluezMock;
 
 const QString kMouseAlias = QStringLiteral("usb:v331Ap5044d0001");
@@ -148,7 +148,7 @@ TEST_F(BluezClientTest, WorkerThreadWriteReachesOnlyTheConnectedMouse) {
     const auto mouse = mock_.AddDevice(QStringLiteral("00:11:22:33:44:02"), kMouseAlias, true);
     BluezClient& client = StartClient();
 
-    const BleWriter writer(client.WriteTarget());
+    BluezWriter writer(client.WriteTarget());
     const uint8_t packet[] = {0x5A, 0x01, 0x00, 0xFF, 0x10};
     bool written = false;
     std::thread worker([&] { written = writer.Write(packet, sizeof packet); });
@@ -172,8 +172,8 @@ TEST_F(BluezClientTest, WritesFailWithoutTrafficWhenTheLinkIsDown) {
     BluezClient& client = StartClient();
     const uint8_t packet[] = {0x5A, 0x02};
 
-    EXPECT_FALSE(BleWriter(nullptr).Write(packet, sizeof packet));
-    const BleWriter writer(client.WriteTarget());
+    EXPECT_FALSE(BluezWriter(nullptr).Write(packet, sizeof packet));
+    BluezWriter writer(client.WriteTarget());
     EXPECT_FALSE(writer.Write(nullptr, 2));
     EXPECT_FALSE(writer.Write(packet, 0));
     EXPECT_TRUE(mock_.Calls(mouse.command, QStringLiteral("WriteValue")).isEmpty());

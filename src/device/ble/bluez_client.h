@@ -12,8 +12,8 @@
 #include <set>
 
 #include "device/ble/ble_value.h"
-#include "device/ble/ble_writer.h"
 #include "device/ble/bluez_types.h"
+#include "device/ble/bluez_writer.h"
 
 class QDBusPendingCallWatcher;
 class QDBusServiceWatcher;
@@ -52,7 +52,7 @@ public:
     // True while a subscription is held or under way.
     bool HasNotificationRegistration() const;
 
-    // Snapshot for the worker's BleWriter; null when no present mouse has a command
+    // Snapshot for the worker's BluezWriter; null when no present mouse has a command
     // characteristic.
     std::shared_ptr<const BleTarget> WriteTarget() const;
 

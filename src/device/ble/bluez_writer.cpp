@@ -1,4 +1,4 @@
-#include "device/ble/ble_writer.h"
+#include "device/ble/bluez_writer.h"
 
 #include <QByteArray>
 #include <QDBusMessage>
@@ -20,19 +20,20 @@ constexpr size_t kMaxValueLength = 512;
 
 }  // namespace
 
-BleWriter::BleWriter(std::shared_ptr<const BleTarget> target, std::chrono::milliseconds timeout)
+BluezWriter::BluezWriter(std::shared_ptr<const BleTarget> target, std::chrono::milliseconds timeout)
     : target_(std::move(target)), timeout_(timeout) {}
 
-bool BleWriter::Write(const uint8_t* data, size_t length) const {
+bool BluezWriter::Write(std::span<const std::uint8_t> value) {
     if (!HasTarget()) {
         return false;
     }
-    if (data == nullptr || length == 0 || length > kMaxValueLength) {
-        Trace("BLE write refused: length %zu\n", length);
+    if (value.empty() || value.size() > kMaxValueLength) {
+        Trace("BLE write refused: length %zu\n", value.size());
         return false;
     }
     RegisterBluezTypes();
-    const QByteArray value(reinterpret_cast<const char*>(data), static_cast<qsizetype>(length));
+    const QByteArray bytes(reinterpret_cast<const char*>(value.data()),
+                           static_cast<qsizetype>(value.size()));
     const QVariantMap options{{QStringLiteral("type"), QStringLiteral("request")}};
     const int timeout_ms = static_cast<int>(std::min<std::chrono::milliseconds::rep>(
         timeout_.count(), std::numeric_limits<int>::max()));
@@ -41,7 +42,7 @@ bool BleWriter::Write(const uint8_t* data, size_t length) const {
         QDBusMessage call = QDBusMessage::createMethodCall(target_->service, path,
                                                            QLatin1String(kCharacteristicInterface),
                                                            QStringLiteral("WriteValue"));
-        call << value << options;
+        call << bytes << options;
         const QDBusMessage reply = target_->bus.call(call, QDBus::Block, timeout_ms);
         if (reply.type() == QDBusMessage::ReplyMessage) {
             Trace("Write Success!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!\r\n");

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 
 namespace talvik::device {
 
@@ -22,15 +23,19 @@ struct BleTarget {
 inline constexpr std::chrono::milliseconds kBleWriteTimeout{3000};
 
 // Writes command packets over the Bluetooth LE link. Used on the worker thread; a writer without a
-// target (link down) refuses every write at once without touching the bus.
-class BleWriter {
+// target (link down) refuses every write at once without touching the bus. Write has the shape of
+// the protocol's Bluetooth LE writer interface, so this class can stand behind it.
+class BluezWriter {
 public:
-    explicit BleWriter(std::shared_ptr<const BleTarget> target,
-                       std::chrono::milliseconds timeout = kBleWriteTimeout);
+    explicit BluezWriter(std::shared_ptr<const BleTarget> target,
+                         std::chrono::milliseconds timeout = kBleWriteTimeout);
 
     // Worker thread. Writes one packet as a confirmed write to the first mouse that accepts it;
     // blocks until the daemon answers or the timeout ends. True when a write was confirmed.
-    bool Write(const uint8_t* data, size_t length) const;
+    bool Write(std::span<const std::uint8_t> value);
+    bool Write(const std::uint8_t* data, std::size_t length) {
+        return data != nullptr && Write(std::span<const std::uint8_t>(data, length));
+    }
 
     bool HasTarget() const { return target_ && !target_->command_paths.isEmpty(); }
 
