@@ -167,6 +167,47 @@ TEST_F(BluezClientTest, WorkerThreadWriteReachesOnlyTheConnectedMouse) {
     EXPECT_TRUE(mock_.Calls(mouse.notify, QStringLiteral("WriteValue")).isEmpty());
 }
 
+TEST_F(BluezClientTest, WriteMovesOnToTheNextMouseWhenOneRefuses) {
+    const auto first = mock_.AddDevice(QStringLiteral("00:11:22:33:44:01"), kMouseAlias, true);
+    const auto second = mock_.AddDevice(QStringLiteral("00:11:22:33:44:02"), kMouseAlias, true);
+    mock_.SetFailing(first.command, QStringLiteral("WriteValue"), true);
+    BluezClient& client = StartClient();
+
+    BluezWriter writer(client.WriteTarget());
+    const uint8_t packet[] = {0x5A, 0x03};
+    bool written = false;
+    std::thread worker([&] { written = writer.Write(packet, sizeof packet); });
+    worker.join();
+    EXPECT_TRUE(written);
+    EXPECT_EQ(mock_.Calls(first.command, QStringLiteral("WriteValue")).size(), 1);
+    EXPECT_EQ(mock_.Calls(second.command, QStringLiteral("WriteValue")).size(), 1);
+    EXPECT_EQ(TraceCount("Write fail!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!\r\n"), 1);
+    EXPECT_EQ(TraceCount("Write Success!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!\r\n"), 1);
+
+    // Once the first accepts again it is the one written to, and nothing more is tried.
+    mock_.SetFailing(first.command, QStringLiteral("WriteValue"), false);
+    EXPECT_TRUE(writer.Write(packet, sizeof packet));
+    EXPECT_EQ(mock_.Calls(first.command, QStringLiteral("WriteValue")).size(), 2);
+    EXPECT_EQ(mock_.Calls(second.command, QStringLiteral("WriteValue")).size(), 1);
+}
+
+TEST_F(BluezClientTest, PresentListKeepsItsBound) {
+    constexpr int kMice = BluezClient::kMaxPresent + 1;
+    for (int i = 0; i < kMice; ++i) {
+        const QString address = QStringLiteral("00:11:22:33:%1:%2")
+                                    .arg(i / 100, 2, 10, QLatin1Char('0'))
+                                    .arg(i % 100, 2, 10, QLatin1Char('0'));
+        mock_.AddDevice(address, kMouseAlias, true, false);
+    }
+    BluezClient& client = StartClient();
+    EXPECT_EQ(client.PresentMice().size(), BluezClient::kMaxPresent);
+    EXPECT_EQ(arrived_->size(), BluezClient::kMaxPresent);
+    EXPECT_FALSE(
+        client.PresentMice().contains(QStringLiteral("/org/bluez/hci0/dev_00_11_22_33_01_00")));
+    // Present, but without the command characteristic: nothing to write to.
+    EXPECT_FALSE(client.WriteTarget());
+}
+
 TEST_F(BluezClientTest, WritesFailWithoutTrafficWhenTheLinkIsDown) {
     const auto mouse = mock_.AddDevice(QStringLiteral("00:11:22:33:44:02"), kMouseAlias, true);
     BluezClient& client = StartClient();
@@ -258,6 +299,26 @@ TEST_F(BluezClientTest, UnregisteringWhileTheSubscriptionIsUnderWayStopsItOnceCo
         kWaitMs));
     EXPECT_EQ(mock_.Calls(mouse.notify, QStringLiteral("StartNotify")).size(), 1);
     EXPECT_TRUE(registered.isEmpty());
+}
+
+TEST_F(BluezClientTest, RefusedSubscriptionLeavesNoRegistrationAndCanBeRetried) {
+    const auto mouse = mock_.AddDevice(QStringLiteral("00:11:22:33:44:02"), kMouseAlias, true);
+    mock_.SetFailing(mouse.notify, QStringLiteral("StartNotify"), true);
+    BluezClient& client = StartClient();
+    QSignalSpy registered(&client, &BluezClient::NotificationRegistered);
+
+    EXPECT_TRUE(client.RegisterNotifications());
+    ASSERT_TRUE(registered.wait(kWaitMs));
+    EXPECT_FALSE(registered.first().at(1).toBool());
+    EXPECT_FALSE(client.HasNotificationRegistration());
+    mock_.SetValue(mouse.notify, QByteArray::fromHex("c50101"));
+
+    mock_.SetFailing(mouse.notify, QStringLiteral("StartNotify"), false);
+    Register();
+    mock_.SetValue(mouse.notify, QByteArray::fromHex("c50202"));
+    ASSERT_TRUE(values_->wait(kWaitMs));
+    ASSERT_EQ(values_->size(), 1);
+    EXPECT_EQ(values_->at(0).at(0).toByteArray(), QByteArray::fromHex("c50202"));
 }
 
 TEST_F(BluezClientTest, RemovedMouseLeavesNothingToUnregister) {

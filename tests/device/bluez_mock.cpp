@@ -250,7 +250,7 @@ void BluezMock::AnnounceRemoved(const QString& path, const QString& interface) {
 }
 
 BluezMock::Mouse BluezMock::AddDevice(const QString& address, const QString& modalias,
-                                      bool connected) {
+                                      bool connected, bool with_gatt) {
     Mouse mouse;
     mouse.device = kAdapter + QStringLiteral("/dev_") + QString(address).replace(u':', u'_');
     const QString service = mouse.device + QStringLiteral("/service0010");
@@ -268,6 +268,9 @@ BluezMock::Mouse BluezMock::AddDevice(const QString& address, const QString& mod
     };
     AddObject(mouse.device, QStringLiteral("org.bluez.Device1"), device, {});
     AnnounceAdded(mouse.device, QStringLiteral("org.bluez.Device1"), device);
+    if (!with_gatt) {
+        return mouse;
+    }
 
     const QVariantMap gatt_service{
         {QStringLiteral("UUID"), QStringLiteral("0000fee0-0000-1000-8000-00805f9b34fb")},
@@ -308,6 +311,17 @@ void BluezMock::RemoveDevice(const Mouse& mouse) {
         MockCall(QStringLiteral("/"), kMockInterface, QStringLiteral("RemoveObject"), {path});
         AnnounceRemoved(path, interface);
     }
+}
+
+void BluezMock::SetFailing(const QString& characteristic, const QString& method, bool failing) {
+    const QString in =
+        method == QLatin1String("WriteValue") ? QStringLiteral("aya{sv}") : QString();
+    const QString code = failing ? QStringLiteral(
+                                       "raise dbus.exceptions.DBusException('refused', "
+                                       "name='org.bluez.Error.NotPermitted')")
+                                 : QString();
+    MockCall(characteristic, kMockInterface, QStringLiteral("AddMethod"),
+             {QStringLiteral("org.bluez.GattCharacteristic1"), method, in, QString(), code});
 }
 
 void BluezMock::SetDeviceProperty(const QString& device, const QString& name,

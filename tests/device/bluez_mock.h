@@ -40,9 +40,13 @@ public:
     void AddAdapter();
     // Adds a device under hci0 with one service holding the two characteristics, each announced
     // with InterfacesAdded, device first.
-    Mouse AddDevice(const QString& address, const QString& modalias, bool connected);
+    Mouse AddDevice(const QString& address, const QString& modalias, bool connected,
+                    bool with_gatt = true);
     // Removes the characteristics, the service and the device, announcing each removal.
     void RemoveDevice(const Mouse& mouse);
+
+    // Makes method of the characteristic fail from now on, or succeed again.
+    void SetFailing(const QString& characteristic, const QString& method, bool failing);
 
     void SetDeviceProperty(const QString& device, const QString& name, const QVariant& value);
     // Changes a characteristic's Value as a notification from the mouse does.
