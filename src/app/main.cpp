@@ -1,9 +1,77 @@
+// Start-up order: single instance, toolkit resources, main window, event loop, teardown.
 #include <QApplication>
-#include <QLabel>
+#include <QLocale>
+#include <cstdio>
+#include <cstring>
+
+#include "app/app_settings.h"
+#include "app/command_line.h"
+#include "app/main_window.h"
+#include "app/startup_probe.h"
+#include "app/toolkit/toolkit.h"
+#include "app/toolkit/trace_category.h"
+#include "page/dpi_color_dialog.h"
+#include "platform/app_paths.h"
+#include "platform/autostart.h"
+#include "platform/ini_file.h"
+#include "platform/single_instance.h"
+#include "platform/trace.h"
+
+namespace {
+
+int CommandLineLength(int argc, char** argv) {
+    int length = 0;
+    for (int i = 1; i < argc; ++i) {
+        length += static_cast<int>(std::strlen(argv[i])) + (i > 1 ? 1 : 0);
+    }
+    return length;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
+    using namespace talvik;
+
     QApplication app(argc, argv);
-    QLabel label(QStringLiteral("Talvik"));
-    label.show();
+    QApplication::setApplicationName(QStringLiteral("talvik-mouse"));
+    QApplication::setApplicationVersion(QStringLiteral(TALVIK_VERSION));
+    // The window hides to the tray; only the tray menu or a close request ends the program.
+    QApplication::setQuitOnLastWindowClosed(false);
+    toolkit::InstallTraceCategory();
+
+    platform::SingleInstance instance(QStringLiteral("Talvik Gaming Mouse"));
+    if (instance.Acquire() == platform::SingleInstance::Role::kSecondary) {
+        return 1;
+    }
+
+    platform::Trace("ilen = %d\r\n", CommandLineLength(argc, argv));
+    const app::CommandLine command_line = app::ParseCommandLine(app.arguments().mid(1));
+    for (const QString& arg : command_line.ignored) {
+        platform::Trace("ignored argument: %s", qPrintable(arg));
+    }
+
+    toolkit::Toolkit toolkit(QString::fromStdString(platform::GetAppDir()) +
+                             QStringLiteral("res/"));
+    page::DpiColorDialog::RegisterWidgets(toolkit);
+    const QString data_dir = QString::fromStdString(platform::GetDataDir());
+    const app::SettingsStore settings(
+        platform::IniFile(data_dir + QStringLiteral("CONFIG.ini")),
+        platform::Autostart(
+            platform::Autostart::DefaultDir(),
+            QString::fromStdString(platform::GetAppDir()) + QStringLiteral("talvik-mouse")));
+
+    app::MainWindow window(toolkit, settings);
+    if (!window.Create()) {
+        std::fprintf(stderr, "talvik-mouse: cannot build the main window: %s %s\n",
+                     qPrintable(window.LoadError()),
+                     qPrintable(window.MissingControls().join(QLatin1Char(' '))));
+        return 2;
+    }
+    QObject::connect(&instance, &platform::SingleInstance::ShowRequested, &window,
+                     &app::MainWindow::ShowAndActivate);
+    QObject::connect(&window, &app::MainWindow::ended, &app, &QApplication::quit);
+    app::InstallStartupProbe(window.Widget());
+    window.CenterWindow();
+    window.Show();
     return app.exec();
 }

@@ -1,0 +1,132 @@
+#include "macro/macro_files.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "test_support.h"
+
+namespace talvik::macro {
+namespace {
+
+using test::ReadBytes;
+using test::WriteBytes;
+
+class MacroFilesTest : public ::testing::Test {
+protected:
+    MacroInfo& Add(std::u16string_view name) {
+        list.push_back(std::make_unique<MacroInfo>());
+        WriteName(list.back()->name, name);
+        return *list.back();
+    }
+
+    test::TempFolder folder;
+    test::FakeTexts texts;
+    MacroStore store{folder.path(), texts};
+    MacroList list;
+};
+
+TEST_F(MacroFilesTest, ExportWritesTheRecordAsItStands) {
+    MacroInfo& m = Add(u"Jump");
+    m.action_count = 1;
+    m.actions[0].code = 0x2C;
+    m.actions[0].kind = 1;
+    m.actions[0].delay = 50;
+    const auto path = folder.path() / "jump.macro";
+    ASSERT_TRUE(ExportMacro(path, m).ok());
+    const std::vector<unsigned char> bytes = ReadBytes(path);
+    ASSERT_EQ(bytes.size(), 3096u);
+    EXPECT_EQ(std::memcmp(bytes.data(), &m, sizeof(m)), 0);
+}
+
+TEST_F(MacroFilesTest, ImportingTheSameFileAgainNumbersItsName) {
+    MacroInfo& m = Add(u"Jump");
+    m.repeat = 3;
+    m.action_count = 2;
+    m.actions[1].delay = 77;
+    const auto path = folder.path() / "other-file-name.macro";
+    ASSERT_TRUE(ExportMacro(path, m).ok());
+
+    const ImportedMacro first = ImportMacro(path, list, store);
+    ASSERT_TRUE(first.status.ok()) << first.status.detail;
+    EXPECT_TRUE(first.save.ok());
+    EXPECT_EQ(first.index, 1);
+    EXPECT_EQ(ReadName(first.record->name), u"Jump_1");  // the stored name, not the file's
+    EXPECT_EQ(first.record->repeat, 3);
+    EXPECT_EQ(first.record->action_count, 2);
+    EXPECT_EQ(first.record->actions[1].delay, 77);
+    const ImportedMacro second = ImportMacro(path, list, store);
+    EXPECT_EQ(ReadName(second.record->name), u"Jump_2");
+    EXPECT_EQ(list.size(), 3u);
+    // The store was written with every macro.
+    EXPECT_EQ(std::filesystem::file_size(store.FilePath()), 3 * 3096u);
+}
+
+TEST_F(MacroFilesTest, ANameDifferingOnlyInCaseIsNumbered) {
+    Add(u"JUMP");
+    MacroInfo m{};
+    WriteName(m.name, u"jump");
+    const auto path = folder.path() / "jump.macro";
+    ASSERT_TRUE(ExportMacro(path, m).ok());
+    EXPECT_EQ(ReadName(ImportMacro(path, list, store).record->name), u"jump_1");
+}
+
+TEST_F(MacroFilesTest, FilesOfTheWrongSizeAreRefusedAndNothingChanges) {
+    Add(u"kept");
+    ASSERT_TRUE(store.SaveMacros(list).ok());
+    const std::vector<unsigned char> stored = ReadBytes(store.FilePath());
+    std::vector<unsigned char> bytes(3095, 0);
+    bytes[0] = 'A';
+    const auto short_path = folder.path() / "short.macro";
+    WriteBytes(short_path, bytes.data(), bytes.size());
+    const ImportedMacro refused = ImportMacro(short_path, list, store);
+    EXPECT_EQ(refused.status.error, FileError::kTooShort);
+    EXPECT_NE(refused.status.detail.find("short.macro"), std::string::npos);
+    EXPECT_EQ(refused.record, nullptr);
+
+    bytes.resize(3097);
+    const auto long_path = folder.path() / "long.macro";
+    WriteBytes(long_path, bytes.data(), bytes.size());
+    EXPECT_EQ(ImportMacro(long_path, list, store).status.error, FileError::kWrongSize);
+    EXPECT_EQ(ImportMacro(folder.path() / "missing.macro", list, store).status.error,
+              FileError::kNotFound);
+
+    EXPECT_EQ(list.size(), 1u);
+    EXPECT_EQ(ReadBytes(store.FilePath()), stored);
+}
+
+TEST_F(MacroFilesTest, ImportedRecordsAreRepaired) {
+    MacroInfo raw{};
+    std::fill(std::begin(raw.name), std::end(raw.name), u'Q');
+    raw.action_count = 191;
+    const auto path = folder.path() / "raw.macro";
+    WriteBytes(path, &raw, sizeof(raw));
+    const ImportedMacro imported = ImportMacro(path, list, store);
+    ASSERT_TRUE(imported.status.ok());
+    EXPECT_EQ(imported.record->action_count, 190);
+    EXPECT_EQ(ReadName(imported.record->name), std::u16string(23, u'Q'));
+    // A full-length name that is taken is cut so that the number fits.
+    EXPECT_EQ(ReadName(ImportMacro(path, list, store).record->name),
+              std::u16string(21, u'Q') + u"_1");
+}
+
+TEST_F(MacroFilesTest, AnEmptyNameTakesTheFileName) {
+    MacroInfo raw{};
+    const auto path = folder.path() / "Sprint.macro";
+    WriteBytes(path, &raw, sizeof(raw));
+    EXPECT_EQ(ReadName(ImportMacro(path, list, store).record->name), u"Sprint");
+}
+
+TEST_F(MacroFilesTest, ExportReplacesAnExistingFileWhole) {
+    const auto path = folder.path() / "x.macro";
+    std::vector<unsigned char> junk(10000, 0xEE);
+    WriteBytes(path, junk.data(), junk.size());
+    MacroInfo& m = Add(u"x");
+    ASSERT_TRUE(ExportMacro(path, m).ok());
+    EXPECT_EQ(std::filesystem::file_size(path), 3096u);
+    EXPECT_EQ(ExportMacro(folder.path() / "no-such-folder" / "x.macro", m).error,
+              FileError::kCannotWrite);
+}
+
+}  // namespace
+}  // namespace talvik::macro

@@ -1,0 +1,243 @@
+#include "macro/macro_store.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "macro/macro_units.h"
+#include "test_support.h"
+
+namespace talvik::macro {
+namespace {
+
+using test::ReadBytes;
+using test::WriteBytes;
+
+MacroAction Key(std::uint8_t code, ActionKind kind, std::uint16_t delay) {
+    MacroAction a{};
+    a.code = code;
+    a.kind = static_cast<std::uint8_t>(kind);
+    a.delay = delay;
+    return a;
+}
+
+std::unique_ptr<MacroInfo> MakeMacro(std::u16string_view name, int actions = 0) {
+    auto m = std::make_unique<MacroInfo>();
+    WriteName(m->name, name);
+    for (int i = 0; i < actions; ++i) {
+        m->actions[i] = Key(static_cast<std::uint8_t>(0x04 + i % 20), ActionKind::kPress, 10);
+    }
+    m->action_count = actions;
+    return m;
+}
+
+class MacroStoreTest : public ::testing::Test {
+protected:
+    std::filesystem::path File() const { return store.FilePath(); }
+
+    test::TempFolder folder;
+    test::FakeTexts texts{{{"add_macro_text", "M"}}};
+    MacroStore store{folder.path(), texts};
+};
+
+TEST_F(MacroStoreTest, RecordOfAKeyPressAndReleaseMatchesItsBytes) {
+    MacroList list;
+    auto m = MakeMacro(u"M1");
+    m->actions[0] = Key(0x04, ActionKind::kPress, 300);
+    m->actions[1] = Key(0x04, ActionKind::kRelease, 1);
+    m->action_count = 2;
+    EXPECT_EQ(MacroUnits(m->actions, m->action_count), 3);
+    list.push_back(std::move(m));
+    ASSERT_TRUE(store.SaveMacros(list).ok());
+
+    EXPECT_EQ(File(), folder.path() / "ms_5" / "macro.data");
+    const std::vector<unsigned char> bytes = ReadBytes(File());
+    ASSERT_EQ(bytes.size(), 3096u);
+    std::vector<unsigned char> expected(3096, 0);
+    const unsigned char head[] = {0x4D, 0, 0x31, 0};
+    std::memcpy(expected.data(), head, sizeof(head));
+    expected[52] = 2;
+    const unsigned char press[] = {0x00, 0x04, 0x01, 0x00, 0x2C, 0x01};
+    const unsigned char release[] = {0x00, 0x04, 0x02, 0x00, 0x01, 0x00};
+    std::memcpy(expected.data() + 56, press, sizeof(press));
+    std::memcpy(expected.data() + 72, release, sizeof(release));
+    EXPECT_EQ(bytes, expected);
+}
+
+TEST_F(MacroStoreTest, EmptyListSavesAnEmptyFileAndLoadsBackEmpty) {
+    ASSERT_TRUE(store.SaveMacros({}).ok());
+    EXPECT_EQ(std::filesystem::file_size(File()), 0u);
+    MacroList list;
+    const LoadReport report = store.LoadMacros(list);
+    EXPECT_TRUE(list.empty());
+    EXPECT_FALSE(report.damaged);
+    EXPECT_FALSE(report.file_missing);
+}
+
+TEST_F(MacroStoreTest, MissingFileLeavesTheListAndCreatesNothing) {
+    MacroList list;
+    list.push_back(MakeMacro(u"kept"));
+    const LoadReport report = store.LoadMacros(list);
+    EXPECT_TRUE(report.file_missing);
+    EXPECT_EQ(list.size(), 1u);
+    EXPECT_FALSE(std::filesystem::exists(folder.path() / "ms_5"));
+}
+
+TEST_F(MacroStoreTest, RecordsRoundTripInListOrder) {
+    MacroList list;
+    for (auto name : {u"one", u"two", u"three"}) {
+        list.push_back(MakeMacro(name, 5));
+    }
+    list[1]->repeat = 7;
+    ASSERT_TRUE(store.SaveMacros(list).ok());
+    const std::vector<unsigned char> before = ReadBytes(File());
+    ASSERT_EQ(before.size(), 3 * 3096u);
+
+    MacroList loaded;
+    store.LoadMacros(loaded);
+    ASSERT_EQ(loaded.size(), 3u);
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(std::memcmp(loaded[i].get(), list[i].get(), sizeof(MacroInfo)), 0) << i;
+    }
+    // Deleting the first macro moves every later record one record towards the start.
+    loaded.erase(loaded.begin());
+    ASSERT_TRUE(store.SaveMacros(loaded).ok());
+    const std::vector<unsigned char> after = ReadBytes(File());
+    ASSERT_EQ(after.size(), 2 * 3096u);
+    EXPECT_TRUE(std::equal(after.begin(), after.end(), before.begin() + 3096));
+}
+
+TEST_F(MacroStoreTest, NewMacrosAreNamedByTheTextAndTheNextNumber) {
+    MacroList list;
+    list.push_back(MakeMacro(u"M1"));
+    list.push_back(MakeMacro(u"M3"));
+    const MacroStore::Added added = store.AddNewMacro(list);
+    EXPECT_TRUE(added.save.ok());
+    EXPECT_EQ(ReadName(added.record.name), u"M3_1");
+    EXPECT_EQ(added.record.action_count, 0);
+    EXPECT_EQ(added.record.repeat, 0);
+    EXPECT_EQ(&added.record, list.back().get());
+    EXPECT_EQ(ReadName(store.AddNewMacro(list).record.name), u"M4");
+    EXPECT_EQ(std::filesystem::file_size(File()), 4 * 3096u);
+}
+
+TEST_F(MacroStoreTest, ALongTextKeepsTheNumberWhole) {
+    texts.Set("add_macro_text", std::string(30, 'x'));
+    MacroList list;
+    for (int i = 0; i < 9; ++i) {
+        list.push_back(MakeMacro(u"other"));
+    }
+    EXPECT_EQ(ReadName(store.AddNewMacro(list).record.name), std::u16string(21, u'x') + u"10");
+}
+
+TEST(MacroUnits, CountsTheMouseBudget) {
+    MacroAction actions[kMaxMacroActions] = {};
+    for (auto& a : actions) {
+        a = Key(0x04, ActionKind::kPress, 127);
+    }
+    EXPECT_EQ(MacroUnits(actions, 190), 190);
+    actions[17].delay = 128;
+    EXPECT_EQ(MacroUnits(actions, 190), 191);
+    actions[3].kind = static_cast<std::uint8_t>(ActionKind::kMove);
+    EXPECT_EQ(MacroUnits(actions, 190), 193);
+    actions[3].delay = 200;
+    EXPECT_EQ(MacroUnits(actions, 190), 194);
+    EXPECT_GT(MacroUnits(actions, 190), kMaxMacroUnits);
+    // Counts outside the record never read past it.
+    EXPECT_EQ(MacroUnits(actions, 1000), 194);
+    EXPECT_EQ(MacroUnits(actions, -5), 0);
+}
+
+TEST_F(MacroStoreTest, AFileCutInsideARecordKeepsTheWholeOnesAndIsMovedAside) {
+    MacroList list;
+    list.push_back(MakeMacro(u"a", 3));
+    list.push_back(MakeMacro(u"b", 4));
+    ASSERT_TRUE(store.SaveMacros(list).ok());
+    std::vector<unsigned char> bytes = ReadBytes(File());
+    bytes.resize(bytes.size() + 100, 0x5A);
+    WriteBytes(File(), bytes.data(), bytes.size());
+
+    MacroList loaded;
+    const LoadReport report = store.LoadMacros(loaded);
+    EXPECT_TRUE(report.damaged);
+    EXPECT_EQ(report.read.error, FileError::kTooShort);
+    ASSERT_EQ(loaded.size(), 2u);
+    EXPECT_EQ(ReadName(loaded[1]->name), u"b");
+    ASSERT_TRUE(report.moved_to.has_value());
+    EXPECT_EQ(*report.moved_to, File().string() + ".bad");
+    EXPECT_EQ(ReadBytes(*report.moved_to), bytes);
+    EXPECT_TRUE(report.save.ok());
+    EXPECT_EQ(std::filesystem::file_size(File()), 2 * 3096u);
+
+    // A second damaged file does not replace the first copy.
+    WriteBytes(File(), bytes.data(), 3096 + 1);
+    MacroList again;
+    const LoadReport second = store.LoadMacros(again);
+    ASSERT_TRUE(second.moved_to.has_value());
+    EXPECT_EQ(*second.moved_to, File().string() + ".bad.1");
+    EXPECT_EQ(ReadBytes(File().string() + ".bad"), bytes);
+    EXPECT_EQ(again.size(), 1u);
+}
+
+TEST_F(MacroStoreTest, RecordsWithBadCountsOrUnterminatedNamesAreRepaired) {
+    MacroInfo raw{};
+    std::fill(std::begin(raw.name), std::end(raw.name), u'N');
+    raw.action_count = 500;
+    MacroInfo negative{};
+    WriteName(negative.name, u"neg");
+    negative.action_count = -3;
+    std::vector<unsigned char> bytes(2 * sizeof(MacroInfo));
+    std::memcpy(bytes.data(), &raw, sizeof(raw));
+    std::memcpy(bytes.data() + sizeof(raw), &negative, sizeof(negative));
+    WriteBytes(File(), bytes.data(), bytes.size());
+
+    MacroList list;
+    const LoadReport report = store.LoadMacros(list);
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(report.records_repaired, 2);
+    EXPECT_EQ(list[0]->action_count, 190);
+    EXPECT_EQ(ReadName(list[0]->name), std::u16string(23, u'N'));
+    EXPECT_EQ(list[1]->action_count, 0);
+    // The original stays beside the mended store.
+    ASSERT_TRUE(report.moved_to.has_value());
+    EXPECT_EQ(ReadBytes(*report.moved_to), bytes);
+}
+
+TEST_F(MacroStoreTest, SavingLeavesNoTemporaryFileAndRemovesStaleOnes) {
+    MacroList list;
+    list.push_back(MakeMacro(u"a"));
+    ASSERT_TRUE(store.SaveMacros(list).ok());
+    const auto folder_path = File().parent_path();
+    EXPECT_EQ(test::FolderEntries(folder_path), std::vector<std::string>{"macro.data"});
+    WriteBytes(folder_path / ".macro.data.Ab12Cd", "x", 1);
+    WriteBytes(folder_path / ".macro.data.note", "x", 1);  // not one of ours
+    MacroList loaded;
+    store.LoadMacros(loaded);
+    EXPECT_EQ(test::FolderEntries(folder_path),
+              (std::vector<std::string>{".macro.data.note", "macro.data"}));
+}
+
+TEST_F(MacroStoreTest, BackgroundSavesWriteTheListAsItWasHandedOver) {
+    MacroList list;
+    list.push_back(MakeMacro(u"first", 2));
+    FileError outcome = FileError::kCannotWrite;
+    ASSERT_TRUE(
+        store.SaveMacrosInBackground(list, [&outcome](const FileStatus& s) { outcome = s.error; })
+            .ok());
+    list.push_back(MakeMacro(u"later"));  // after the hand-over: not in this save
+    store.WaitForSaves();
+    EXPECT_EQ(outcome, FileError::kNone);
+    const std::vector<unsigned char> bytes = ReadBytes(File());
+    ASSERT_EQ(bytes.size(), 3096u);
+    EXPECT_EQ(std::memcmp(bytes.data(), list[0].get(), 3096), 0);
+}
+
+TEST_F(MacroStoreTest, SaveReportsAFolderThatCannotBeCreated) {
+    WriteBytes(folder.path() / "ms_5", "x", 1);  // a file where the folder belongs
+    const FileStatus status = store.SaveMacros({});
+    EXPECT_EQ(status.error, FileError::kCannotCreate);
+    EXPECT_NE(status.detail.find("ms_5"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace talvik::macro

@@ -1,0 +1,258 @@
+#include "profile/profile_store.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "../macro/test_support.h"
+#include "macro/record_name.h"
+#include "profile/profile_defaults.h"
+
+namespace talvik::profile {
+namespace {
+
+using macro::FileError;
+using macro::ReadName;
+using test::ReadBytes;
+using test::WriteBytes;
+
+constexpr std::size_t kHeader = 507704;
+constexpr std::size_t kRecord = 101540;
+
+class ProfileStoreTest : public ::testing::Test {
+protected:
+    std::filesystem::path File() const { return folder.path() / "ms_5" / "pro.data"; }
+
+    ProfileInfo& Add(ProfileList& list, std::u16string_view name) {
+        list.push_back(CreateProfile());
+        macro::WriteName(list.back()->name, name);
+        return *list.back();
+    }
+
+    // Writes a store file of `names` with the given index, plus `extra` trailing bytes.
+    std::vector<unsigned char> WriteStore(std::initializer_list<std::u16string_view> names,
+                                          std::int32_t index, std::size_t extra = 0) {
+        std::vector<unsigned char> bytes(kHeader + names.size() * kRecord + extra, 0);
+        std::memcpy(bytes.data(), &index, 4);
+        std::size_t at = kHeader;
+        for (auto name : names) {
+            auto p = CreateProfile();
+            macro::WriteName(p->name, name);
+            std::memcpy(bytes.data() + at, p.get(), kRecord);
+            at += kRecord;
+        }
+        WriteBytes(File(), bytes.data(), bytes.size());
+        return bytes;
+    }
+
+    test::TempFolder folder;
+    test::FakeTexts texts{{{"add_profile_text", "Profile"}}};
+    ProfileStore store{folder.path(), texts};
+    ProfileList profiles;
+    ProfileStoreHeader header;
+};
+
+TEST_F(ProfileStoreTest, FirstStartCreatesTheFolderAndOneDefaultProfile) {
+    header.active_profile_index = 9;
+    const LoadReport report = store.Load(profiles, header);
+    EXPECT_TRUE(report.file_missing);
+    EXPECT_FALSE(report.damaged);
+    EXPECT_TRUE(report.save.ok()) << report.save.detail;
+    ASSERT_EQ(profiles.size(), 1u);
+    EXPECT_EQ(ReadName(profiles[0]->name), u"Profile1");
+    EXPECT_EQ(header.active_profile_index, 0);
+
+    const std::vector<unsigned char> bytes = ReadBytes(File());
+    ASSERT_EQ(bytes.size(), kHeader + kRecord);
+    EXPECT_TRUE(std::all_of(bytes.begin(), bytes.begin() + kHeader, [](auto b) { return b == 0; }));
+    EXPECT_EQ(std::memcmp(bytes.data() + kHeader, profiles[0].get(), kRecord), 0);
+}
+
+TEST_F(ProfileStoreTest, ThreeProfilesComeBackInOrderWithTheActiveOne) {
+    Add(profiles, u"Office");
+    Add(profiles, u"Game").dpi_value[0] = 400;
+    Add(profiles, u"Night");
+    header.active_profile_index = 2;
+    ASSERT_TRUE(store.Save(profiles, header).ok());
+    EXPECT_EQ(std::filesystem::file_size(File()), 812324u);
+    const std::vector<unsigned char> bytes = ReadBytes(File());
+    EXPECT_EQ(bytes[0], 2);
+
+    ProfileStore restarted(folder.path(), texts);
+    ProfileList loaded;
+    ProfileStoreHeader loaded_header;
+    const LoadReport report = restarted.Load(loaded, loaded_header);
+    EXPECT_FALSE(report.damaged);
+    EXPECT_FALSE(report.moved_to.has_value());
+    ASSERT_EQ(loaded.size(), 3u);
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(std::memcmp(loaded[i].get(), profiles[i].get(), kRecord), 0) << i;
+    }
+    EXPECT_EQ(loaded_header.active_profile_index, 2);
+    // Loading a sound file does not rewrite it.
+    EXPECT_EQ(ReadBytes(File()), bytes);
+}
+
+TEST_F(ProfileStoreTest, DefaultNamesAreNumberedWhenTaken) {
+    Add(profiles, u"profile2");
+    EXPECT_EQ(ReadName(store.AddDefaultProfile(profiles).name), u"Profile2_1");
+    EXPECT_EQ(ReadName(store.AddDefaultProfile(profiles).name), u"Profile3");
+    EXPECT_EQ(profiles.size(), 3u);
+    EXPECT_EQ(profiles[1]->dpi_value[0], 16);
+}
+
+TEST_F(ProfileStoreTest, ProfileNamesAreCutBeforeNumbering) {
+    const std::u16string full(99, u'p');
+    Add(profiles, full);
+    EXPECT_TRUE(ContainsName(profiles, std::u16string(99, u'P')));
+    const std::u16string unique = MakeUniqueName(profiles, full + u"tail");
+    EXPECT_EQ(unique, std::u16string(97, u'p') + u"_1");
+    Add(profiles, unique);
+    EXPECT_EQ(ReadName(profiles.back()->name), unique);
+    EXPECT_EQ(MakeUniqueName(profiles, u"Fresh"), u"Fresh");
+}
+
+TEST_F(ProfileStoreTest, AFileShorterThanItsHeaderIsMovedAsideAndReplaced) {
+    const std::vector<unsigned char> junk(1000, 0x11);
+    WriteBytes(File(), junk.data(), junk.size());
+    const LoadReport report = store.Load(profiles, header);
+    EXPECT_TRUE(report.damaged);
+    EXPECT_EQ(report.read.error, FileError::kTooShort);
+    ASSERT_TRUE(report.moved_to.has_value());
+    EXPECT_EQ(*report.moved_to, File().string() + ".bad");
+    EXPECT_EQ(ReadBytes(*report.moved_to), junk);
+    ASSERT_EQ(profiles.size(), 1u);
+    EXPECT_EQ(ReadName(profiles[0]->name), u"Profile1");
+    EXPECT_EQ(std::filesystem::file_size(File()), kHeader + kRecord);
+}
+
+TEST_F(ProfileStoreTest, AFileEndingInsideARecordKeepsTheWholeRecords) {
+    const std::vector<unsigned char> bytes = WriteStore({u"A", u"B"}, 1, 5000);
+    const LoadReport report = store.Load(profiles, header);
+    EXPECT_TRUE(report.damaged);
+    EXPECT_EQ(report.records_loaded, 2);
+    ASSERT_EQ(profiles.size(), 2u);
+    EXPECT_EQ(ReadName(profiles[1]->name), u"B");
+    EXPECT_EQ(header.active_profile_index, 1);
+    ASSERT_TRUE(report.moved_to.has_value());
+    EXPECT_EQ(ReadBytes(*report.moved_to), bytes);
+    EXPECT_TRUE(report.save.ok());
+    EXPECT_EQ(std::filesystem::file_size(File()), kHeader + 2 * kRecord);
+}
+
+TEST_F(ProfileStoreTest, AnActiveIndexOutsideTheListIsClamped) {
+    WriteStore({u"A", u"B"}, 7);
+    LoadReport report = store.Load(profiles, header);
+    EXPECT_TRUE(report.damaged);
+    EXPECT_EQ(header.active_profile_index, 1);
+    EXPECT_EQ(ReadBytes(File())[0], 1);
+    ASSERT_TRUE(report.moved_to.has_value());
+    EXPECT_EQ(*report.moved_to, File().string() + ".bad");
+
+    WriteStore({u"A", u"B"}, -1);
+    ProfileStore again(folder.path(), texts);
+    ProfileList second;
+    report = again.Load(second, header);
+    EXPECT_EQ(header.active_profile_index, 0);
+    ASSERT_TRUE(report.moved_to.has_value());
+    EXPECT_EQ(*report.moved_to, File().string() + ".bad.1");
+    EXPECT_TRUE(std::filesystem::exists(File().string() + ".bad"));
+}
+
+TEST_F(ProfileStoreTest, AHeaderWithoutProfilesGetsADefaultProfile) {
+    WriteStore({}, 0);
+    const LoadReport report = store.Load(profiles, header);
+    EXPECT_TRUE(report.damaged);
+    ASSERT_EQ(profiles.size(), 1u);
+    EXPECT_EQ(header.active_profile_index, 0);
+    EXPECT_EQ(std::filesystem::file_size(File()), kHeader + kRecord);
+}
+
+TEST_F(ProfileStoreTest, AnEmptyFileIsReplacedWithoutACopy) {
+    WriteBytes(File(), "", 0);
+    const LoadReport report = store.Load(profiles, header);
+    EXPECT_FALSE(report.damaged);
+    EXPECT_FALSE(report.moved_to.has_value());
+    EXPECT_EQ(profiles.size(), 1u);
+    EXPECT_EQ(std::filesystem::file_size(File()), kHeader + kRecord);
+    EXPECT_EQ(test::FolderEntries(File().parent_path()), std::vector<std::string>{"pro.data"});
+}
+
+TEST_F(ProfileStoreTest, AnUnreadableFileIsMovedAsideNotOverwritten) {
+    std::filesystem::create_directories(File());  // cannot be read as a file
+    WriteBytes(File() / "inside", "keep", 4);
+    const LoadReport report = store.Load(profiles, header);
+    EXPECT_TRUE(report.damaged);
+    EXPECT_EQ(report.read.error, FileError::kCannotOpen);
+    ASSERT_TRUE(report.moved_to.has_value());
+    EXPECT_TRUE(std::filesystem::exists(*report.moved_to / "inside"));
+    EXPECT_EQ(profiles.size(), 1u);
+    EXPECT_TRUE(std::filesystem::is_regular_file(File()));
+}
+
+TEST_F(ProfileStoreTest, DamagedRecordsAreRepairedOnLoad) {
+    std::vector<unsigned char> bytes = WriteStore({u"A"}, 0);
+    ProfileInfo* record = reinterpret_cast<ProfileInfo*>(bytes.data() + kHeader);
+    std::fill(std::begin(record->name), std::end(record->name), u'Z');
+    record->buttons[6].macro_event_count = 60000;
+    WriteBytes(File(), bytes.data(), bytes.size());
+    const LoadReport report = store.Load(profiles, header);
+    EXPECT_EQ(report.records_repaired, 1);
+    ASSERT_EQ(profiles.size(), 1u);
+    EXPECT_EQ(ReadName(profiles[0]->name), std::u16string(99, u'Z'));
+    EXPECT_EQ(profiles[0]->buttons[6].macro_event_count, 190);
+    ASSERT_TRUE(report.moved_to.has_value());
+    EXPECT_EQ(ReadBytes(*report.moved_to), bytes);
+}
+
+TEST_F(ProfileStoreTest, SaveReportsFailureAndKeepsTheOldFile) {
+    Add(profiles, u"A");
+    ASSERT_TRUE(store.Save(profiles, header).ok());
+    const std::vector<unsigned char> before = ReadBytes(File());
+    // A folder in the place of the temporary file's folder makes the write fail.
+    ProfileStore broken(folder.path() / "missing" / "deeper", texts);
+    std::filesystem::create_directories(folder.path() / "missing");
+    WriteBytes(folder.path() / "missing" / "deeper", "x", 1);
+    const FileStatus status = broken.Save(profiles, header);
+    EXPECT_FALSE(status.ok());
+    EXPECT_EQ(ReadBytes(File()), before);
+}
+
+TEST_F(ProfileStoreTest, SavingFollowsASymbolicLink) {
+    Add(profiles, u"A");
+    std::filesystem::create_directories(File().parent_path());
+    const auto real = folder.path() / "elsewhere.data";
+    WriteBytes(real, "old", 3);
+    std::filesystem::create_symlink(real, File());
+    ASSERT_TRUE(store.Save(profiles, header).ok());
+    EXPECT_TRUE(std::filesystem::is_symlink(File()));
+    EXPECT_EQ(std::filesystem::file_size(real), kHeader + kRecord);
+}
+
+TEST_F(ProfileStoreTest, BackgroundSavesKeepTheirOrderWithOtherSaves) {
+    Add(profiles, u"A");
+    ASSERT_TRUE(store.SaveInBackground(profiles, header).ok());
+    Add(profiles, u"B");
+    ASSERT_TRUE(store.Save(profiles, header).ok());  // waits for the background save first
+    EXPECT_EQ(std::filesystem::file_size(File()), kHeader + 2 * kRecord);
+
+    Add(profiles, u"C");
+    header.active_profile_index = 2;
+    macro::FileError outcome = FileError::kCannotWrite;
+    ASSERT_TRUE(store
+                    .SaveInBackground(profiles, header,
+                                      [&outcome](const FileStatus& s) { outcome = s.error; })
+                    .ok());
+    Add(profiles, u"not saved");
+    ProfileList loaded;
+    ProfileStoreHeader loaded_header;
+    store.Load(loaded, loaded_header);  // waits as well
+    EXPECT_EQ(outcome, FileError::kNone);
+    ASSERT_EQ(loaded.size(), 3u);
+    EXPECT_EQ(ReadName(loaded[2]->name), u"C");
+    EXPECT_EQ(loaded_header.active_profile_index, 2);
+    EXPECT_EQ(std::memcmp(loaded[1].get(), profiles[1].get(), kRecord), 0);
+}
+
+}  // namespace
+}  // namespace talvik::profile

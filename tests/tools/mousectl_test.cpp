@@ -1,0 +1,271 @@
+#include <gtest/gtest.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <cstring>
+#include <random>
+#include <sstream>
+
+#include "../macro/test_support.h"
+#include "cli.h"
+#include "macro/record_name.h"
+#include "profile/button_function.h"
+#include "profile/profile_defaults.h"
+
+namespace talvik::tools {
+namespace {
+
+using test::ReadBytes;
+using test::WriteBytes;
+
+class MousectlTest : public ::testing::Test {
+protected:
+    MousectlTest() {
+        const std::string language =
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<language name=\"English\">"
+            "<text key=\"left_click_text\">Left click</text>"
+            "<text key=\"key_F1\">F1</text><text key=\"key_Enter\">Enter</text>"
+            "<text key=\"L_Button\">Left button</text></language>\n";
+        WriteBytes(folder.path() / "res" / "lan" / "EN.xml", language.data(), language.size());
+        ::unsetenv("DISPLAY");
+        ::unsetenv("XKB_DEFAULT_LAYOUT");
+    }
+
+    int Mousectl(std::vector<std::string> args) {
+        out.str("");
+        err.str("");
+        return tools::Run(args, out, err, folder.path());
+    }
+
+    std::string Path(const std::string& name) const { return (folder.path() / name).string(); }
+
+    // show, then from-json, must give back the file's bytes.
+    std::string ExpectRoundTrip(const std::string& group, const std::string& file) {
+        EXPECT_EQ(Mousectl({group, "show", file}), 0) << err.str();
+        const std::string json = out.str();
+        WriteBytes(file + ".json", json.data(), json.size());
+        EXPECT_EQ(Mousectl({group, "from-json", file + ".json", "-o", file + ".back"}), 0)
+            << err.str();
+        EXPECT_EQ(ReadBytes(file + ".back"), ReadBytes(file)) << json;
+        return json;
+    }
+
+    // The command failed with exactly one line on stderr.
+    void ExpectOneErrorLine(int code, const std::string& must_contain) {
+        EXPECT_NE(code, 0) << must_contain;
+        const std::string text = err.str();
+        EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1) << text;
+        EXPECT_EQ(text.rfind("talvik-mousectl: ", 0), 0u) << text;
+        EXPECT_NE(text.find(must_contain), std::string::npos) << text;
+        EXPECT_TRUE(out.str().empty());
+    }
+
+    test::TempFolder folder;
+    std::ostringstream out;
+    std::ostringstream err;
+};
+
+TEST_F(MousectlTest, NewProfileIsTheDefaultRecordWithItsName) {
+    ASSERT_EQ(Mousectl({"profile", "new", "Büro", "-o", Path("a.pro")}), 0) << err.str();
+    auto expected = profile::CreateProfile();
+    macro::WriteName(expected->name, u"Büro");
+    const std::vector<unsigned char> bytes = ReadBytes(Path("a.pro"));
+    ASSERT_EQ(bytes.size(), sizeof(profile::ProfileInfo));
+    EXPECT_EQ(std::memcmp(bytes.data(), expected.get(), bytes.size()), 0);
+    ExpectRoundTrip("profile", Path("a.pro"));
+}
+
+TEST_F(MousectlTest, ShowNamesFieldsColoursAndFunctions) {
+    auto p = profile::CreateProfile();
+    macro::WriteName(p->name, u"Game");
+    p->light_color = profile::MakeColor(0x12, 0x34, 0x56);
+    p->buttons[5].function = static_cast<std::uint8_t>(profile::ButtonFunction::kKeyCombination);
+    p->buttons[5].key_code = 0x3A;
+    p->buttons[5].modifiers = profile::kModifierCtrl | profile::kModifierAlt;
+    p->buttons[6].function = static_cast<std::uint8_t>(profile::ButtonFunction::kMacro);
+    macro::WriteName(p->buttons[6].macro_name, u"Burst");
+    p->buttons[6].macro_loop_mode = 1;
+    p->buttons[6].macro_repeat = 4;
+    p->buttons[6].macro_event_count = 1;
+    p->buttons[6].macro_actions[0] = {0, 0xF1, 1, 0, 300, 0, 0, 0};
+    WriteBytes(Path("g.pro"), p.get(), sizeof(*p));
+    ASSERT_EQ(Mousectl({"profile", "show", Path("g.pro")}), 0) << err.str();
+
+    const QJsonObject json = QJsonDocument::fromJson(QByteArray::fromStdString(out.str())).object();
+    EXPECT_EQ(json.value("name").toString(), QStringLiteral("Game"));
+    EXPECT_EQ(json.value("light_color").toString(), QStringLiteral("#123456"));
+    EXPECT_EQ(json.value("dpi_color").toArray().at(6).toString(), QStringLiteral("#FF4000"));
+    EXPECT_EQ(json.value("dpi_value").toArray().at(0).toInt(), 16);
+    EXPECT_EQ(json.value("light_mode").toInt(), 12);
+    EXPECT_FALSE(json.contains("unnamed_bytes"));
+    const QJsonArray buttons = json.value("buttons").toArray();
+    ASSERT_EQ(buttons.size(), 24);
+    EXPECT_EQ(buttons.at(0).toObject().value("function_name").toString(),
+              QStringLiteral("Left click"));
+    EXPECT_EQ(buttons.at(1).toObject().value("function_name").toString(),
+              QStringLiteral("right_click_text"));  // no text: its key
+    EXPECT_EQ(buttons.at(5).toObject().value("key_combination").toString(),
+              QStringLiteral("Ctrl+Alt+F1"));
+    const QJsonObject macro = buttons.at(6).toObject();
+    EXPECT_EQ(macro.value("macro_name").toString(), QStringLiteral("Burst"));
+    EXPECT_EQ(macro.value("macro_loop_mode").toInt(), 1);
+    EXPECT_EQ(macro.value("macro_repeat").toInt(), 4);
+    const QJsonObject action = macro.value("macro_actions").toArray().at(0).toObject();
+    EXPECT_EQ(action.value("code").toInt(), 0xF1);
+    EXPECT_EQ(action.value("name").toString(), QStringLiteral("Left button"));
+    EXPECT_EQ(action.value("kind").toString(), QStringLiteral("press"));
+    EXPECT_EQ(action.value("delay").toInt(), 300);
+    ExpectRoundTrip("profile", Path("g.pro"));
+}
+
+TEST_F(MousectlTest, OddBytesSurviveTheRoundTrip) {
+    auto p = profile::CreateProfile();
+    macro::WriteName(p->name, u"Short");
+    p->name[10] = u'x';                     // left behind a shorter name
+    p->note_a[0] = 0xD800;                  // not valid Unicode
+    p->reserved_2216[5] = 7;                // a reserved area
+    p->dpi_color[3] |= 0x5A000000;          // the unused colour byte
+    p->buttons[2].macro_event_count = 300;  // more than the record holds
+    p->buttons[2].macro_actions[3].reserved_6 = 9;
+    p->buttons[4].macro_event_count = 1;
+    p->buttons[4].macro_actions[5].code = 4;  // behind the count
+    p->buttons[4].macro_actions[0].kind = 9;  // no known kind
+    p->buttons[20].reserved_70[100] = 1;
+    std::fill(std::begin(p->note_b), std::end(p->note_b), u'n');  // no terminator
+    WriteBytes(Path("odd.pro"), p.get(), sizeof(*p));
+    const std::string json = ExpectRoundTrip("profile", Path("odd.pro"));
+    EXPECT_NE(json.find("\"unnamed_bytes\""), std::string::npos);
+    EXPECT_NE(json.find("\"note_a\": [55296]"), std::string::npos);
+    EXPECT_NE(json.find("\"kind\": 9"), std::string::npos);
+}
+
+TEST_F(MousectlTest, RandomFilesSurviveTheRoundTrip) {
+    std::mt19937 random(42);
+    std::vector<unsigned char> bytes(sizeof(profile::ProfileInfo));
+    for (auto& b : bytes) {
+        b = static_cast<unsigned char>(random());
+    }
+    WriteBytes(Path("random.pro"), bytes.data(), bytes.size());
+    ExpectRoundTrip("profile", Path("random.pro"));
+    bytes.resize(sizeof(macro::MacroInfo));
+    WriteBytes(Path("random.macro"), bytes.data(), bytes.size());
+    ExpectRoundTrip("macro", Path("random.macro"));
+}
+
+TEST_F(MousectlTest, MacroFilesRoundTripAndEditsChangeOnlyTheirField) {
+    ASSERT_EQ(Mousectl({"macro", "new", "Jump", "-o", Path("j.macro")}), 0);
+    macro::MacroInfo expected{};
+    macro::WriteName(expected.name, u"Jump");
+    std::vector<unsigned char> bytes = ReadBytes(Path("j.macro"));
+    ASSERT_EQ(bytes.size(), 3096u);
+    EXPECT_EQ(std::memcmp(bytes.data(), &expected, sizeof(expected)), 0);
+
+    const std::string json =
+        "{\"name\": \"Jump\", \"repeat\": 0, \"action_count\": 2, \"actions\": ["
+        "{\"code\": 44, \"kind\": \"press\", \"delay\": 300, \"x\": 0, \"y\": 0},"
+        "{\"code\": 246, \"kind\": \"move\", \"delay\": 1, \"x\": -5, \"y\": 7}]}";
+    WriteBytes(Path("j.json"), json.data(), json.size());
+    ASSERT_EQ(Mousectl({"macro", "from-json", Path("j.json"), "-o", Path("j2.macro")}), 0)
+        << err.str();
+    expected.action_count = 2;
+    expected.actions[0] = {0, 44, 1, 0, 300, 0, 0, 0};
+    expected.actions[1] = {0, 0xF6, 0, 0, 1, 0, -5, 7};
+    bytes = ReadBytes(Path("j2.macro"));
+    ASSERT_EQ(bytes.size(), 3096u);
+    EXPECT_EQ(std::memcmp(bytes.data(), &expected, sizeof(expected)), 0);
+    ExpectRoundTrip("macro", Path("j2.macro"));
+}
+
+TEST_F(MousectlTest, ErrorsAreOneLineAndWriteNothing) {
+    ASSERT_EQ(Mousectl({"profile", "new", "P", "-o", Path("p.pro")}), 0);
+    ASSERT_EQ(Mousectl({"profile", "show", Path("p.pro")}), 0);
+    const std::string good = out.str();
+
+    auto from_json = [&](const std::string& json) {
+        WriteBytes(Path("e.json"), json.data(), json.size());
+        return Mousectl({"profile", "from-json", Path("e.json"), "-o", Path("e.pro")});
+    };
+    auto replace = [&](const std::string& from, const std::string& to) {
+        std::string edited = good;
+        const std::size_t at = edited.find(from);
+        EXPECT_NE(at, std::string::npos) << from;
+        return edited.replace(at, from.size(), to);
+    };
+    ExpectOneErrorLine(from_json(replace("\"brightness\": 8", "\"brightness\": 8.5")),
+                       "brightness: 8.5 is not a whole number");
+    ExpectOneErrorLine(from_json(replace("\"reserved_8\": 562", "\"reserved_8\": 70000")),
+                       "buttons[0].reserved_8: 70000 is outside 0..65535");
+    ExpectOneErrorLine(from_json(replace("\"brightness\": 8", "\"brightnes\": 8")),
+                       "brightness: missing");
+    ExpectOneErrorLine(from_json(replace("\"move_mode\": 0,", "\"move_mode\": 0, \"extra\": 1,")),
+                       "extra: unknown field");
+    ExpectOneErrorLine(from_json(replace("\"#00FF00\"", "\"#00FG00\"")),
+                       "light_color: not a colour");
+    ExpectOneErrorLine(from_json(replace("\"macro_event_count\": 0", "\"macro_event_count\": 1")),
+                       "buttons[0].macro_actions: holds 0 elements, not 1");
+    ExpectOneErrorLine(
+        from_json(replace("\"name\": \"P\"", "\"name\": \"" + std::string(101, 'n') + "\"")),
+        "name: longer than its 100 code units");
+    ExpectOneErrorLine(from_json("{\"name\": "), "e.json: not JSON");
+    ExpectOneErrorLine(from_json("[]"), "not a JSON object");
+    EXPECT_FALSE(std::filesystem::exists(Path("e.pro")));
+
+    ExpectOneErrorLine(Mousectl({"profile", "show", Path("missing.pro")}), "missing.pro");
+    WriteBytes(Path("short.pro"), "abc", 3);
+    ExpectOneErrorLine(Mousectl({"profile", "show", Path("short.pro")}), "a record needs 101540");
+    ExpectOneErrorLine(Mousectl({"macro", "show", Path("p.pro")}), "a record is 3096");
+    ExpectOneErrorLine(Mousectl({"profile", "new", "P"}), "new needs -o FILE");
+    ExpectOneErrorLine(Mousectl({"profile", "new", "", "-o", Path("x.pro")}), "name is empty");
+    ExpectOneErrorLine(Mousectl({"macro", "new", std::string(24, 'm'), "-o", Path("x.macro")}),
+                       "longer than 23 characters");
+    ExpectOneErrorLine(Mousectl({"profile", "show", Path("p.pro"), "-o", Path("x")}),
+                       "show takes no -o");
+    ExpectOneErrorLine(Mousectl({"profile", "rename", Path("p.pro")}), "unknown use of rename");
+    ExpectOneErrorLine(Mousectl({"profile", "new", "P", "-o"}), "-o needs a file name");
+    ExpectOneErrorLine(Mousectl({"mouse"}), "unknown command \"mouse\"");
+    ExpectOneErrorLine(Mousectl({"keys", "--layout", "no-such-layout"}), "no-such-layout");
+    ExpectOneErrorLine(Mousectl({"keys", "extra"}), "unexpected argument extra");
+    ExpectOneErrorLine(Mousectl({"profile", "new", "P", "-o", Path("no-such-folder/p.pro")}),
+                       "no-such-folder");
+    EXPECT_FALSE(std::filesystem::exists(Path("x.pro")));
+}
+
+TEST_F(MousectlTest, KeysPrintsEveryRowWithItsCodesAndName) {
+    ASSERT_EQ(Mousectl({"keys", "--layout", "fr"}), 0) << err.str();
+    std::istringstream lines(out.str());
+    std::vector<std::string> rows;
+    for (std::string line; std::getline(lines, line);) {
+        rows.push_back(line);
+    }
+    ASSERT_EQ(rows.size(), 112u);
+    EXPECT_EQ(rows[0], "0x41 0x14 A");  // the French A sits on the US Q
+    EXPECT_EQ(rows[16], "0x51 0x04 Q");
+    EXPECT_EQ(rows[36], "0x0D 0x28 Enter");
+    EXPECT_EQ(rows[54], "0x70 0x3A F1");
+    EXPECT_EQ(rows[55], "0x71 0x3B -");  // no text in this language file
+    EXPECT_EQ(rows[106], "0xF1 0xF1 Left button");
+    EXPECT_EQ(rows[110], "0xF7 0xF7 -");
+
+    ASSERT_EQ(Mousectl({"keys", "--layout=us"}), 0);
+    EXPECT_EQ(out.str().substr(0, 12), "0x41 0x04 A\n");
+    ASSERT_EQ(Mousectl({"keys", "--layout", "de(nodeadkeys)"}), 0) << err.str();
+    EXPECT_NE(out.str().find("0x59 0x1D Y\n"), std::string::npos);
+}
+
+TEST_F(MousectlTest, KeysNeedsTheLanguageFile) {
+    std::filesystem::remove(folder.path() / "res" / "lan" / "EN.xml");
+    ExpectOneErrorLine(Mousectl({"keys"}), "cannot read the key names");
+}
+
+TEST_F(MousectlTest, HelpListsEveryCommand) {
+    EXPECT_EQ(Mousectl({"--help"}), 0);
+    for (const char* command : {"profile new", "profile show", "profile from-json", "macro new",
+                                "macro show", "macro from-json", "keys"}) {
+        EXPECT_NE(out.str().find(command), std::string::npos) << command;
+    }
+    EXPECT_NE(Mousectl({}), 0);
+}
+
+}  // namespace
+}  // namespace talvik::tools

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "app/toolkit/language_file.h"
+#include "macro/text_lookup.h"
+#include "platform/keyboard_layout.h"
+
+namespace talvik::tools {
+
+// What a command gets: its arguments (after the group name) and where to write.
+struct Context {
+    std::vector<std::string> args;
+    std::ostream& out;
+    std::ostream& err;
+    // The folder of res/lan/EN.xml; the executable's folder in the installed tool.
+    std::filesystem::path resource_dir;
+};
+
+// A group of commands: `talvik-mousectl <name> ...`. Runs with the group's arguments and returns
+// the exit code.
+struct CommandGroup {
+    const char* name;
+    const char* usage;  // one or more lines, each a full command line without the program name
+    int (*run)(Context& context);
+};
+
+const std::vector<CommandGroup>& CommandGroups();
+
+// The whole tool: dispatches `args` (without the program name) to its group.
+int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+        const std::filesystem::path& resource_dir);
+
+inline constexpr const char* kProgram = "talvik-mousectl";
+
+// Writes the one error line and returns the exit code for failures.
+int Fail(Context& context, const std::string& message);
+// Usage errors also name the command's usage.
+int UsageError(Context& context, const CommandGroup& group, const std::string& message);
+const CommandGroup& GroupNamed(const char* name);
+
+// Splits `args` into positional arguments and the value of "-o FILE" (or "--output FILE").
+struct OutputArgs {
+    std::vector<std::string> positional;
+    std::optional<std::string> output;
+    std::string error;  // not empty: the arguments were malformed
+};
+OutputArgs ParseOutputArgs(const std::vector<std::string>& args);
+
+// File contents; nullopt and a message when the file cannot be read.
+std::optional<std::string> ReadWholeFile(const std::filesystem::path& path, std::string* error);
+// Replaces `path` with `size` bytes in one step.
+bool WriteWholeFile(const std::filesystem::path& path, const void* data, std::size_t size,
+                    std::string* error);
+// Reads a file that must hold exactly one record of `size` bytes.
+bool ReadRecordFile(const std::filesystem::path& path, void* record, std::size_t size,
+                    std::string* error);
+
+// The English language texts, read from <resource dir>/res/lan/EN.xml.
+class LanguageTexts : public macro::TextLookup {
+public:
+    bool Load(const std::filesystem::path& resource_dir, std::string* error);
+    std::string Text(std::string_view key) const override;
+
+private:
+    toolkit::LanguageFile file_;
+};
+
+// The keyboard layout named by "--layout L" ("de" or "de(nodeadkeys)"), else the active one.
+std::unique_ptr<platform::KeyboardLayout> MakeLayout(const std::optional<std::string>& name,
+                                                     std::string* error);
+
+}  // namespace talvik::tools

@@ -1,0 +1,27 @@
+#include "cli.h"
+
+namespace talvik::tools {
+
+// Every command group, one line each: its name, its entry point (in <name>_commands.cpp) and its
+// usage lines.
+#define TALVIK_COMMAND_GROUPS(X)                                                             \
+    X(profile, RunProfileCommands,                                                           \
+      "profile new NAME -o FILE.pro\nprofile show FILE.pro\nprofile from-json FILE.json -o " \
+      "FILE.pro")                                                                            \
+    X(macro, RunMacroCommands,                                                               \
+      "macro new NAME -o FILE.macro\nmacro show FILE.macro\n"                                \
+      "macro from-json FILE.json -o FILE.macro")                                             \
+    X(keys, RunKeyCommands, "keys [--layout LAYOUT]")
+
+#define TALVIK_DECLARE_GROUP(name, entry, usage) int entry(Context& context);
+TALVIK_COMMAND_GROUPS(TALVIK_DECLARE_GROUP)
+#undef TALVIK_DECLARE_GROUP
+
+const std::vector<CommandGroup>& CommandGroups() {
+#define TALVIK_GROUP_ENTRY(name, entry, usage) CommandGroup{#name, usage, &entry},
+    static const std::vector<CommandGroup> groups = {TALVIK_COMMAND_GROUPS(TALVIK_GROUP_ENTRY)};
+#undef TALVIK_GROUP_ENTRY
+    return groups;
+}
+
+}  // namespace talvik::tools
