@@ -15,7 +15,7 @@ namespace {
 
 using platform::Trace;
 
-// One packet is small; anything near this is a caller's mistake, not a packet.
+// The most an attribute value can hold; a longer packet cannot be one write.
 constexpr size_t kMaxValueLength = 512;
 
 }  // namespace
