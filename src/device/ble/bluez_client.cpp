@@ -66,7 +66,7 @@ bool BluezClient::Start() {
         Trace("BLE: no connection to the system bus\n");
         return false;
     }
-    // The types must be known before connecting: the connections check the signatures.
+    // The container types must be known before the first signal or reply carrying them arrives.
     RegisterBluezTypes();
     bool ok = true;
     const auto hook = [&](const QString& path, const char* interface, const char* name,
