@@ -1,0 +1,350 @@
+// The Bluetooth LE link against a scripted Bluetooth daemon on a private bus.
+#include "device/ble/bluez_client.h"
+
+#include <gtest/gtest.h>
+
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QSignalSpy>
+#include <QTest>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "bluez_mock.h"
+#include "device/ble/bluez_writer.h"
+#include "platform/trace.h"
+
+namespace talvik {
+namespace {
+
+using device::BleTarget;
+using device::BluezClient;
+using device::BluezWriter;
+using testing::BluezMock;
+
+const QString kMouseAlias = QStringLiteral("usb:v331Ap5044d0001");
+constexpr int kWaitMs = 5000;
+
+class BluezClientTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        platform::SetTraceSink([this](std::string_view line) {
+            std::lock_guard lock(trace_mutex_);
+            trace_.emplace_back(line);
+        });
+        const QString reason = mock_.Start();
+        if (!reason.isEmpty()) {
+            GTEST_SKIP() << qPrintable(reason);
+        }
+        mock_.AddAdapter();
+    }
+
+    void TearDown() override {
+        client_.reset();
+        mock_.Stop();
+        platform::SetTraceSink({});
+    }
+
+    // Starts the client and waits until it has taken in the daemon's objects.
+    BluezClient& StartClient() {
+        client_ = std::make_unique<BluezClient>(QDBusConnection::systemBus());
+        arrived_ = std::make_unique<QSignalSpy>(client_.get(), &BluezClient::MouseArrived);
+        gone_ = std::make_unique<QSignalSpy>(client_.get(), &BluezClient::MouseGone);
+        values_ = std::make_unique<QSignalSpy>(client_.get(), &BluezClient::NotificationValue);
+        QSignalSpy listed(client_.get(), &BluezClient::ObjectsListed);
+        EXPECT_TRUE(client_->Start());
+        EXPECT_TRUE(listed.wait(kWaitMs));
+        return *client_;
+    }
+
+    // Registers and waits for the daemon's answer.
+    void Register() {
+        QSignalSpy registered(client_.get(), &BluezClient::NotificationRegistered);
+        ASSERT_TRUE(client_->RegisterNotifications());
+        ASSERT_TRUE(registered.wait(kWaitMs));
+        ASSERT_TRUE(registered.first().at(1).toBool());
+    }
+
+    static QStringList Paths(const QSignalSpy& spy) {
+        QStringList paths;
+        for (const QList<QVariant>& args : spy) {
+            paths.push_back(args.at(0).toString());
+        }
+        return paths;
+    }
+
+    int TraceCount(std::string_view line) {
+        std::lock_guard lock(trace_mutex_);
+        return static_cast<int>(std::count(trace_.begin(), trace_.end(), line));
+    }
+
+    BluezMock mock_;
+    std::unique_ptr<BluezClient> client_;
+    std::unique_ptr<QSignalSpy> arrived_;
+    std::unique_ptr<QSignalSpy> gone_;
+    std::unique_ptr<QSignalSpy> values_;
+    std::mutex trace_mutex_;
+    std::vector<std::string> trace_;
+};
+
+TEST_F(BluezClientTest, ListedObjectsGiveOnlyConnectedMiceAsPresent) {
+    const auto other = mock_.AddDevice(QStringLiteral("00:11:22:33:44:01"),
+                                       QStringLiteral("usb:v046DpC52Bd0001"), true);
+    const auto asleep = mock_.AddDevice(QStringLiteral("00:11:22:33:44:02"), kMouseAlias, false);
+    const auto mouse = mock_.AddDevice(QStringLiteral("00:11:22:33:44:03"), kMouseAlias, true);
+
+    BluezClient& client = StartClient();
+
+    EXPECT_EQ(Paths(*arrived_), QStringList{mouse.device});
+    EXPECT_EQ(client.PresentMice(), QStringList{mouse.device});
+    const std::shared_ptr<const BleTarget> target = client.WriteTarget();
+    ASSERT_TRUE(target);
+    EXPECT_EQ(target->command_paths, QStringList{mouse.command});
+    (void)other;
+    (void)asleep;
+}
+
+TEST_F(BluezClientTest, ArrivalAndRemovalFollowTheDaemonsSignals) {
+    BluezClient& client = StartClient();
+    EXPECT_FALSE(client.IsMousePresent());
+
+    // Signals are delivered in order: once the mouse has arrived, the other device was seen.
+    mock_.AddDevice(QStringLiteral("00:11:22:33:44:01"),
+                    QStringLiteral("bluetooth:v331Ap5045d0001"), true);
+    const auto mouse = mock_.AddDevice(QStringLiteral("00:11:22:33:44:02"),
+                                       QStringLiteral("bluetooth:v331ap5044d0002"), true);
+    ASSERT_TRUE(arrived_->wait(kWaitMs));
+    EXPECT_EQ(Paths(*arrived_), QStringList{mouse.device});
+
+    mock_.SetDeviceProperty(mouse.device, QStringLiteral("Connected"), false);
+    ASSERT_TRUE(gone_->wait(kWaitMs));
+    EXPECT_EQ(Paths(*gone_), QStringList{mouse.device});
+    EXPECT_FALSE(client.IsMousePresent());
+    EXPECT_FALSE(client.WriteTarget());
+
+    mock_.SetDeviceProperty(mouse.device, QStringLiteral("Connected"), true);
+    ASSERT_TRUE(arrived_->wait(kWaitMs));
+    EXPECT_EQ(arrived_->size(), 2);
+
+    mock_.RemoveDevice(mouse);
+    ASSERT_TRUE(gone_->wait(kWaitMs));
+    EXPECT_EQ(gone_->size(), 2);
+    EXPECT_TRUE(client.PresentMice().isEmpty());
+    EXPECT_FALSE(client.WriteTarget());
+}
+
+TEST_F(BluezClientTest, IdentityLearnedAfterConnectingMakesTheMousePresent) {
+    BluezClient& client = StartClient();
+    const auto mouse = mock_.AddDevice(QStringLiteral("00:11:22:33:44:05"), QString(), true);
+    mock_.SetDeviceProperty(mouse.device, QStringLiteral("Modalias"), kMouseAlias);
+    ASSERT_TRUE(arrived_->wait(kWaitMs));
+    EXPECT_EQ(client.PresentMice(), QStringList{mouse.device});
+}
+
+TEST_F(BluezClientTest, WorkerThreadWriteReachesOnlyTheConnectedMouse) {
+    const auto asleep = mock_.AddDevice(QStringLiteral("00:11:22:33:44:01"), kMouseAlias, false);
+    const auto mouse = mock_.AddDevice(QStringLiteral("00:11:22:33:44:02"), kMouseAlias, true);
+    BluezClient& client = StartClient();
+
+    BluezWriter writer(client.WriteTarget());
+    const uint8_t packet[] = {0x5A, 0x01, 0x00, 0xFF, 0x10};
+    bool written = false;
+    std::thread worker([&] { written = writer.Write(packet, sizeof packet); });
+    worker.join();
+    EXPECT_TRUE(written);
+    EXPECT_EQ(TraceCount("Write Success!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!\r\n"), 1);
+
+    const QList<QVariantList> calls = mock_.Calls(mouse.command, QStringLiteral("WriteValue"));
+    ASSERT_EQ(calls.size(), 1);
+    ASSERT_EQ(calls[0].size(), 2);
+    EXPECT_EQ(calls[0][0].toByteArray(), QByteArray::fromHex("5a0100ff10"));
+    const QVariantMap options = qdbus_cast<QVariantMap>(calls[0][1].value<QDBusArgument>());
+    EXPECT_EQ(options, (QVariantMap{{QStringLiteral("type"), QStringLiteral("request")}}));
+
+    EXPECT_TRUE(mock_.Calls(asleep.command, QStringLiteral("WriteValue")).isEmpty());
+    EXPECT_TRUE(mock_.Calls(mouse.notify, QStringLiteral("WriteValue")).isEmpty());
+}
+
+TEST_F(BluezClientTest, WriteMovesOnToTheNextMouseWhenOneRefuses) {
+    const auto first = mock_.AddDevice(QStringLiteral("00:11:22:33:44:01"), kMouseAlias, true);
+    const auto second = mock_.AddDevice(QStringLiteral("00:11:22:33:44:02"), kMouseAlias, true);
+    mock_.SetFailing(first.command, QStringLiteral("WriteValue"), true);
+    BluezClient& client = StartClient();
+
+    BluezWriter writer(client.WriteTarget());
+    const uint8_t packet[] = {0x5A, 0x03};
+    bool written = false;
+    std::thread worker([&] { written = writer.Write(packet, sizeof packet); });
+    worker.join();
+    EXPECT_TRUE(written);
+    EXPECT_EQ(mock_.Calls(first.command, QStringLiteral("WriteValue")).size(), 1);
+    EXPECT_EQ(mock_.Calls(second.command, QStringLiteral("WriteValue")).size(), 1);
+    EXPECT_EQ(TraceCount("Write fail!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!\r\n"), 1);
+    EXPECT_EQ(TraceCount("Write Success!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!\r\n"), 1);
+
+    // Once the first accepts again it is the one written to, and nothing more is tried.
+    mock_.SetFailing(first.command, QStringLiteral("WriteValue"), false);
+    EXPECT_TRUE(writer.Write(packet, sizeof packet));
+    EXPECT_EQ(mock_.Calls(first.command, QStringLiteral("WriteValue")).size(), 2);
+    EXPECT_EQ(mock_.Calls(second.command, QStringLiteral("WriteValue")).size(), 1);
+}
+
+TEST_F(BluezClientTest, PresentListKeepsItsBound) {
+    constexpr int kMice = BluezClient::kMaxPresent + 1;
+    for (int i = 0; i < kMice; ++i) {
+        const QString address = QStringLiteral("00:11:22:33:%1:%2")
+                                    .arg(i / 100, 2, 10, QLatin1Char('0'))
+                                    .arg(i % 100, 2, 10, QLatin1Char('0'));
+        mock_.AddDevice(address, kMouseAlias, true, false);
+    }
+    BluezClient& client = StartClient();
+    EXPECT_EQ(client.PresentMice().size(), BluezClient::kMaxPresent);
+    EXPECT_EQ(arrived_->size(), BluezClient::kMaxPresent);
+    EXPECT_FALSE(
+        client.PresentMice().contains(QStringLiteral("/org/bluez/hci0/dev_00_11_22_33_01_00")));
+    // Present, but without the command characteristic: nothing to write to.
+    EXPECT_FALSE(client.WriteTarget());
+}
+
+TEST_F(BluezClientTest, WritesFailWithoutTrafficWhenTheLinkIsDown) {
+    const auto mouse = mock_.AddDevice(QStringLiteral("00:11:22:33:44:02"), kMouseAlias, true);
+    BluezClient& client = StartClient();
+    const uint8_t packet[] = {0x5A, 0x02};
+
+    EXPECT_FALSE(BluezWriter(nullptr).Write(packet, sizeof packet));
+    BluezWriter writer(client.WriteTarget());
+    EXPECT_FALSE(writer.Write(nullptr, 2));
+    EXPECT_FALSE(writer.Write(packet, 0));
+    EXPECT_TRUE(mock_.Calls(mouse.command, QStringLiteral("WriteValue")).isEmpty());
+
+    // A target taken before the mouse went away is not reported as written.
+    mock_.RemoveDevice(mouse);
+    ASSERT_TRUE(gone_->wait(kWaitMs));
+    bool written = true;
+    std::thread worker([&] { written = writer.Write(packet, sizeof packet); });
+    worker.join();
+    EXPECT_FALSE(written);
+    EXPECT_EQ(TraceCount("Write fail!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!\r\n"), 1);
+    EXPECT_FALSE(client.WriteTarget());
+}
+
+TEST_F(BluezClientTest, NotificationsArriveInOrderAndEmptyValuesAreDropped) {
+    const auto asleep = mock_.AddDevice(QStringLiteral("00:11:22:33:44:01"), kMouseAlias, false);
+    const auto mouse = mock_.AddDevice(QStringLiteral("00:11:22:33:44:02"), kMouseAlias, true);
+    BluezClient& client = StartClient();
+
+    // Values of characteristics nobody subscribed to are not notifications.
+    mock_.SetValue(mouse.notify, QByteArray::fromHex("c50101"));
+    Register();
+    EXPECT_TRUE(client.HasNotificationRegistration());
+    EXPECT_EQ(TraceCount("m_iBleNum = 1\r\n"), 1);
+    EXPECT_EQ(mock_.Calls(mouse.notify, QStringLiteral("StartNotify")).size(), 1);
+    EXPECT_TRUE(mock_.Calls(asleep.notify, QStringLiteral("StartNotify")).isEmpty());
+
+    mock_.SetValue(mouse.command, QByteArray::fromHex("ee"));
+    mock_.SetValue(mouse.notify, QByteArray::fromHex("a00102"));
+    mock_.SetValue(mouse.notify, QByteArray());
+    mock_.SetValue(mouse.notify, QByteArray::fromHex("a9"));
+    mock_.SetValue(mouse.notify, QByteArray::fromHex("c50264"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return values_->size() >= 3; }, kWaitMs));
+    ASSERT_EQ(values_->size(), 3);
+    const QByteArray first = values_->at(0).at(0).toByteArray();
+    const QByteArray second = values_->at(1).at(0).toByteArray();
+    const QByteArray third = values_->at(2).at(0).toByteArray();
+    EXPECT_EQ(first, QByteArray::fromHex("a00102"));
+    EXPECT_EQ(second, QByteArray::fromHex("a9"));
+    EXPECT_EQ(third, QByteArray::fromHex("c50264"));
+    EXPECT_EQ(BluezClient::Classify(first), device::BleValueKind::kReadBackReply);
+    EXPECT_EQ(BluezClient::Classify(second), device::BleValueKind::kIgnored);
+    EXPECT_EQ(BluezClient::Classify(third), device::BleValueKind::kDeviceReport);
+    EXPECT_EQ(TraceCount("datasize 0\n"), 1);
+
+    // A second registration keeps the subscription it has.
+    EXPECT_TRUE(client.RegisterNotifications());
+    EXPECT_EQ(mock_.Calls(mouse.notify, QStringLiteral("StartNotify")).size(), 1);
+}
+
+TEST_F(BluezClientTest, UnregisteringStopsEachSubscriptionExactlyOnce) {
+    const auto mouse = mock_.AddDevice(QStringLiteral("00:11:22:33:44:02"), kMouseAlias, true);
+    BluezClient& client = StartClient();
+    Register();
+
+    client.UnregisterNotifications();
+    client.UnregisterNotifications();
+    EXPECT_FALSE(client.HasNotificationRegistration());
+    // Calls on one connection are handled in order, so the stop has been seen by now.
+    EXPECT_EQ(mock_.Calls(mouse.notify, QStringLiteral("StopNotify")).size(), 1);
+
+    // Values after unregistering are no longer delivered.
+    mock_.SetValue(mouse.notify, QByteArray::fromHex("c50101"));
+    Register();
+    mock_.SetValue(mouse.notify, QByteArray::fromHex("c50202"));
+    ASSERT_TRUE(values_->wait(kWaitMs));
+    ASSERT_EQ(values_->size(), 1);
+    EXPECT_EQ(values_->at(0).at(0).toByteArray(), QByteArray::fromHex("c50202"));
+}
+
+TEST_F(BluezClientTest, UnregisteringWhileTheSubscriptionIsUnderWayStopsItOnceConfirmed) {
+    const auto mouse = mock_.AddDevice(QStringLiteral("00:11:22:33:44:02"), kMouseAlias, true);
+    BluezClient& client = StartClient();
+    QSignalSpy registered(&client, &BluezClient::NotificationRegistered);
+
+    ASSERT_TRUE(client.RegisterNotifications());
+    client.UnregisterNotifications();
+    EXPECT_FALSE(client.HasNotificationRegistration());
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return mock_.Calls(mouse.notify, QStringLiteral("StopNotify")).size() == 1; },
+        kWaitMs));
+    EXPECT_EQ(mock_.Calls(mouse.notify, QStringLiteral("StartNotify")).size(), 1);
+    EXPECT_TRUE(registered.isEmpty());
+}
+
+TEST_F(BluezClientTest, RefusedSubscriptionLeavesNoRegistrationAndCanBeRetried) {
+    const auto mouse = mock_.AddDevice(QStringLiteral("00:11:22:33:44:02"), kMouseAlias, true);
+    mock_.SetFailing(mouse.notify, QStringLiteral("StartNotify"), true);
+    BluezClient& client = StartClient();
+    QSignalSpy registered(&client, &BluezClient::NotificationRegistered);
+
+    EXPECT_TRUE(client.RegisterNotifications());
+    ASSERT_TRUE(registered.wait(kWaitMs));
+    EXPECT_FALSE(registered.first().at(1).toBool());
+    EXPECT_FALSE(client.HasNotificationRegistration());
+    mock_.SetValue(mouse.notify, QByteArray::fromHex("c50101"));
+
+    mock_.SetFailing(mouse.notify, QStringLiteral("StartNotify"), false);
+    Register();
+    mock_.SetValue(mouse.notify, QByteArray::fromHex("c50202"));
+    ASSERT_TRUE(values_->wait(kWaitMs));
+    ASSERT_EQ(values_->size(), 1);
+    EXPECT_EQ(values_->at(0).at(0).toByteArray(), QByteArray::fromHex("c50202"));
+}
+
+TEST_F(BluezClientTest, RemovedMouseLeavesNothingToUnregister) {
+    const auto mouse = mock_.AddDevice(QStringLiteral("00:11:22:33:44:02"), kMouseAlias, true);
+    BluezClient& client = StartClient();
+    Register();
+
+    mock_.RemoveDevice(mouse);
+    ASSERT_TRUE(gone_->wait(kWaitMs));
+    EXPECT_FALSE(client.HasNotificationRegistration());
+    client.UnregisterNotifications();
+    EXPECT_EQ(TraceCount("BLE: StopNotify failed on " + mouse.notify.toStdString() + ": "), 0);
+    EXPECT_FALSE(client.RegisterNotifications());
+}
+
+TEST_F(BluezClientTest, DaemonLeavingEndsThePresence) {
+    mock_.AddDevice(QStringLiteral("00:11:22:33:44:02"), kMouseAlias, true);
+    BluezClient& client = StartClient();
+    ASSERT_TRUE(client.IsMousePresent());
+    Register();
+
+    mock_.Stop();
+    ASSERT_TRUE(gone_->wait(kWaitMs));
+    EXPECT_FALSE(client.IsMousePresent());
+    EXPECT_FALSE(client.HasNotificationRegistration());
+}
+
+}  // namespace
+}  // namespace talvik
