@@ -6,6 +6,8 @@
 
 #include "app/toolkit/toolkit.h"
 #include "app/toolkit/window.h"
+#include "device/ble/bluez_client.h"
+#include "device/ble/bluez_writer.h"
 #include "device/usb/hidapi_backend.h"
 #include "device/usb/hotplug_monitor.h"
 #include "device/usb/receiver_sets.h"
@@ -29,6 +31,8 @@ constexpr auto kPageName = "MS_5_Page";
 constexpr auto kPageContainer = "ms_5_page";
 constexpr int kBleVendorId = 0x331A;
 constexpr int kBleProductId = 0x5044;
+// Subscribing waits until the daemon has resolved the mouse's services.
+constexpr int kBleRegisterDelayMs = 2000;
 // The virtual receivers beat like real ones, well inside the 6 s watchdog.
 constexpr int kSimHeartbeatMs = 1000;
 
@@ -63,11 +67,14 @@ DeviceSession::DeviceSession(toolkit::Window& window, Options options)
     }
     reports_ = std::make_unique<protocol::DeviceReports>(state_, *this, vendor_.get());
     jobs_ = std::make_unique<protocol::PageJobs>(state_, *this, ui_queue_->poster());
-    worker_ = std::make_unique<protocol::Worker>(*jobs_, clock_);
+    protocol::Clock& clock = options_.clock != nullptr ? *options_.clock : real_clock_;
+    worker_ = std::make_unique<protocol::Worker>(*jobs_, clock);
 }
 
 DeviceSession::~DeviceSession() {
     window_.UnregisterVirtualWindow(QString::fromLatin1(kPageName));
+    delete bluez_;  // stops its subscriptions while the handlers it calls still exist
+    bluez_ = nullptr;
     if (receivers_) {
         receivers_->StopReaders();
     }
@@ -101,6 +108,8 @@ void DeviceSession::Start() {
     StartReceivers();
     if (options_.simulate == sim::SimLink::kBle) {
         StartBluetoothSim();
+    } else if (!options_.simulate) {
+        StartBluetooth();
     }
     UpdateAnyLink();
     Post(msg::WM_MS5_DEVICE_STATE, 0, 0);
@@ -171,18 +180,67 @@ void DeviceSession::StartReceivers() {
     env.post = ui_queue_->poster();
     receivers_ = std::make_unique<device::ReceiverSets>(env);
     receivers_->OpenAll();
+    if (mouse_) {
+        mouse_->EmitHeartbeat();  // the virtual receiver is live at once, not a beat later
+    }
     if (!options_.simulate) {
         hotplug_ = std::make_unique<device::HotplugMonitor>(
             [this](const device::DeviceEvent& event) { receivers_->OnDeviceEvent(event); }, this);
         if (!hotplug_->Start()) {
             platform::Trace("no device monitor; receivers plugged in later need a restart");
         }
-        hid_device_info* ble = hid_enumerate(kBleVendorId, kBleProductId);
-        const bool present = ble != nullptr;
-        hid_free_enumeration(ble);
-        if (present) {
+    }
+}
+
+void DeviceSession::StartBluetooth() {
+    bluez_ = new device::BluezClient(QDBusConnection::systemBus(), this);
+    connect(bluez_, &device::BluezClient::MouseArrived, this, [this] {
+        if (!state_.links.ble) {
             SetBleLink(true);
         }
+        RefreshBleWriter();
+    });
+    connect(bluez_, &device::BluezClient::ObjectsListed, this, [this] {
+        if (bluez_->IsMousePresent() != state_.links.ble) {
+            SetBleLink(bluez_->IsMousePresent());
+        }
+        RefreshBleWriter();
+    });
+    connect(bluez_, &device::BluezClient::MouseGone, this, [this] {
+        if (state_.links.ble && !bluez_->IsMousePresent()) {
+            SetBleLink(false);
+        }
+        RefreshBleWriter();
+    });
+    connect(bluez_, &device::BluezClient::NotificationValue, this, [this](const QByteArray& value) {
+        const auto* bytes = reinterpret_cast<const std::uint8_t*>(value.constData());
+        reports_->OnBleNotification(
+            std::span<const std::uint8_t>(bytes, static_cast<std::size_t>(value.size())));
+    });
+    if (!bluez_->Start()) {
+        platform::Trace("Bluetooth daemon not reachable; the Bluetooth LE link stays down");
+    }
+    // The mouse listed by the HID layer counts as present before the daemon has answered.
+    hid_device_info* ble = hid_init() == 0 ? hid_enumerate(kBleVendorId, kBleProductId) : nullptr;
+    const bool present = ble != nullptr;
+    hid_free_enumeration(ble);
+    if (present) {
+        SetBleLink(true);
+    }
+}
+
+void DeviceSession::RefreshBleWriter() {
+    if (bluez_ == nullptr || !state_.links.ble) {
+        return;
+    }
+    state_.handles.ble = std::make_shared<device::BluezWriter>(bluez_->WriteTarget());
+}
+
+void DeviceSession::OnBleRegisterTimer() {
+    KillTimer(protocol::kTimerBleRegister);
+    if (bluez_ != nullptr && !bluez_->HasNotificationRegistration()) {
+        bluez_->RegisterNotifications();
+        Post(msg::WM_MS5_LINK_READY, 1, 0);
     }
 }
 
@@ -201,11 +259,27 @@ void DeviceSession::SetBleLink(bool up) {
     state_.links.ble = up;
     SetVisible("ms_5_BLE", up);
     if (up) {
+        // The mouse is on Bluetooth: the receivers' links end, their watchdogs stop.
+        reports_->SetLink24g(false);
+        reports_->SetLink4k(false);
+        reports_->SetLink4kB(false);
+        for (int id : {protocol::kTimerWatchdog24g, protocol::kTimerWatchdog4k,
+                       protocol::kTimerWatchdog4kB}) {
+            KillTimer(id);
+        }
         SetProgress("ms_5_progress_power", 100);
         SetText("ms_5_label_power", "100%");
+        RefreshBleWriter();
+        if (bluez_ != nullptr) {
+            SetTimer(protocol::kTimerBleRegister, kBleRegisterDelayMs);
+        }
     } else {
         state_.handles.ble.reset();
         KillTimer(protocol::kTimerBleRegister);
+        KillTimer(protocol::kTimerChargeAnimation);
+        if (bluez_ != nullptr) {
+            bluez_->UnregisterNotifications();
+        }
     }
     reports_->RefreshModeControls();
     UpdateAnyLink();
@@ -220,7 +294,11 @@ void DeviceSession::OnPageTimer(int id) {
     if (reports_->OnPageTimer(id)) {
         return;
     }
-    KillTimer(id);  // 594 (settings scroll) and 598 (notification registration) need no repeat
+    if (id == protocol::kTimerBleRegister) {
+        OnBleRegisterTimer();
+        return;
+    }
+    KillTimer(id);  // the settings scroll comes with the page's handlers
 }
 
 void DeviceSession::OnDriverEvent(uint32_t value) {

@@ -18,6 +18,7 @@
 #include "sim/virtual_mouse.h"
 
 namespace talvik::device {
+class BluezClient;
 class HidBackend;
 class HotplugMonitor;
 class ReceiverSets;
@@ -54,6 +55,8 @@ public:
         std::filesystem::path data_dir;
         std::string app_dir;  // where the vendor library lies, ending with '/'
         std::optional<sim::SimLink> simulate;
+        // The protocol's pauses; null: real time. Tests give a virtual clock.
+        protocol::Clock* clock = nullptr;
     };
 
     // `window` holds the page's controls and receives the page's timers and messages.
@@ -110,7 +113,11 @@ private:
     void StartWiredLink();
     void StartReceivers();
     void StartBluetoothSim();
+    void StartBluetooth();
     void SetBleLink(bool up);
+    // A writer for the worker from what the Bluetooth daemon lists now.
+    void RefreshBleWriter();
+    void OnBleRegisterTimer();
     void UpdateAnyLink();
 
     toolkit::Window& window_;
@@ -121,7 +128,7 @@ private:
     profile::ProfileStore store_;
     macro::MacroStore macro_store_;
     macro::MacroList macros_;
-    protocol::RealClock clock_;
+    protocol::RealClock real_clock_;
     std::unique_ptr<device::UiTaskQueue> ui_queue_;
     std::shared_ptr<protocol::VendorLibrary> vendor_;
     std::unique_ptr<protocol::DeviceReports> reports_;
@@ -132,6 +139,7 @@ private:
     std::unique_ptr<device::HidBackend> backend_;
     std::unique_ptr<device::ReceiverSets> receivers_;
     std::unique_ptr<device::HotplugMonitor> hotplug_;
+    device::BluezClient* bluez_ = nullptr;  // owned as a child QObject
 };
 
 }  // namespace talvik::page

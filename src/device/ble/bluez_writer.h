@@ -9,6 +9,8 @@
 #include <memory>
 #include <span>
 
+#include "platform/ble_writer.h"
+
 namespace talvik::device {
 
 // What the worker needs to write to the mouse: taken on the UI thread when a job starts and never
@@ -25,14 +27,14 @@ inline constexpr std::chrono::milliseconds kBleWriteTimeout{3000};
 // Writes command packets over the Bluetooth LE link. Used on the worker thread; a writer without a
 // target (link down) refuses every write at once without touching the bus. Write has the shape of
 // the protocol's Bluetooth LE writer interface, so this class can stand behind it.
-class BluezWriter {
+class BluezWriter final : public platform::BleWriter {
 public:
     explicit BluezWriter(std::shared_ptr<const BleTarget> target,
                          std::chrono::milliseconds timeout = kBleWriteTimeout);
 
     // Worker thread. Writes one packet as a confirmed write to the first mouse that accepts it;
     // blocks until the daemon answers or the timeout ends. True when a write was confirmed.
-    bool Write(std::span<const std::uint8_t> value);
+    bool Write(std::span<const std::uint8_t> value) override;
     bool Write(const std::uint8_t* data, std::size_t length) {
         return data != nullptr && Write(std::span<const std::uint8_t>(data, length));
     }

@@ -1,0 +1,116 @@
+// The device session behind the real main window, with the virtual mouse on each link: the link
+// comes up, an apply reaches the mouse, a stage switched on the mouse reaches the page.
+#include "page/device_session.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QTemporaryDir>
+#include <array>
+
+#include "app/main_window.h"
+#include "app/toolkit/toolkit.h"
+#include "page/dpi_color_dialog.h"
+#include "page/dpi_osd.h"
+#include "profile/profile_store.h"
+#include "sim/virtual_clock.h"
+
+namespace talvik::page {
+namespace {
+
+template <class Pred>
+bool WaitUntil(Pred done, int timeout_ms = 3000) {
+    QDeadlineTimer deadline(timeout_ms);
+    while (!done() && !deadline.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return done();
+}
+
+class DeviceSessionTest : public ::testing::TestWithParam<sim::SimLink> {
+protected:
+    void SetUp() override {
+        qputenv("TALVIK_SIM_LOG", "");
+        qunsetenv("TALVIK_SIM_CONTROL");
+        DpiColorDialog::RegisterWidgets(toolkit_);
+        window_ = std::make_unique<app::MainWindow>(toolkit_, settings_);
+        window_->SetHookLibraryPath(home_.filePath(QStringLiteral("none.so")));
+        ASSERT_TRUE(window_->Create());
+        DeviceSession::Options options;
+        options.data_dir = home_.filePath(QStringLiteral("data")).toStdString();
+        options.app_dir = home_.path().toStdString() + "/";
+        options.simulate = GetParam();
+        options.clock = &clock_;
+        session_ = std::make_unique<DeviceSession>(*window_, options);
+        window_->SetDeviceHost(session_.get());
+        session_->Start();
+    }
+
+    void TearDown() override {
+        session_.reset();
+        window_.reset();
+    }
+
+    QTemporaryDir home_;
+    toolkit::Toolkit toolkit_{QStringLiteral(TALVIK_SOURCE_DIR "/res/")};
+    app::SettingsStore settings_{
+        platform::IniFile(home_.filePath(QStringLiteral("CONFIG.ini"))),
+        platform::Autostart(home_.filePath(QStringLiteral("autostart")), QStringLiteral("/x"))};
+    sim::VirtualClock clock_;
+    std::unique_ptr<app::MainWindow> window_;
+    std::unique_ptr<DeviceSession> session_;
+};
+
+TEST_P(DeviceSessionTest, LinkComesUpAndShowsTheMousePage) {
+    ASSERT_TRUE(WaitUntil([&] { return session_->AnyLink(); }));
+    auto* tab = window_->Find<QAbstractButton>(QStringLiteral("option_device_5"));
+    ASSERT_NE(tab, nullptr);
+    EXPECT_TRUE(WaitUntil([&] { return tab->isVisibleTo(window_->Widget()); }));
+    // A fresh data folder holds one default profile, written at once.
+    EXPECT_EQ(session_->State().profiles.size(), 1u);
+    EXPECT_TRUE(QFile::exists(home_.filePath(QStringLiteral("data/ms_5/pro.data"))));
+}
+
+TEST_P(DeviceSessionTest, ApplyReachesTheMouseOnlyOverLinksThatWrite) {
+    ASSERT_TRUE(WaitUntil([&] { return session_->AnyLink(); }));
+    window_->Post(msg::WM_MS5_POST_WORKER, 0, 0);
+    const sim::SimLink link = GetParam();
+    const bool writes =
+        link == sim::SimLink::kWired || link == sim::SimLink::k4kB || link == sim::SimLink::kBle;
+    if (writes) {
+        EXPECT_TRUE(WaitUntil([&] { return !session_->VirtualMouse()->Commands().empty(); }));
+        EXPECT_GT(clock_.slept_ms(), 0u);  // the pauses ran in virtual time
+    } else {
+        // The receivers carry reports only: the job runs and sends nothing.
+        WaitUntil([&] { return clock_.sleeps() > 0; }, 300);
+        EXPECT_TRUE(session_->VirtualMouse()->Commands().empty());
+    }
+}
+
+TEST_P(DeviceSessionTest, StageSwitchedOnTheMouseReachesThePageAndTheDisplay) {
+    ASSERT_TRUE(WaitUntil([&] { return session_->AnyLink(); }));
+    ASSERT_TRUE(session_->VirtualMouse()->Command("stage 3"));
+    EXPECT_TRUE(
+        WaitUntil([&] { return session_->State().current_profile->current_dpi_stage == 2; }));
+    EXPECT_TRUE(WaitUntil([&] { return window_->Osd() != nullptr; }));
+    auto* option = window_->Find<QAbstractButton>(QStringLiteral("ms_5_option_dpi_step_3"));
+    ASSERT_NE(option, nullptr);
+    EXPECT_TRUE(option->isChecked());
+}
+
+std::string LinkName(const ::testing::TestParamInfo<sim::SimLink>& info) {
+    static const std::array<const char*, 5> kNames = {"Wired", "Receiver24g", "Receiver4k",
+                                                      "Receiver4kB", "Bluetooth"};
+    return kNames.at(static_cast<std::size_t>(info.param));
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryLink, DeviceSessionTest,
+                         ::testing::Values(sim::SimLink::kWired, sim::SimLink::k24g,
+                                           sim::SimLink::k4k, sim::SimLink::k4kB,
+                                           sim::SimLink::kBle),
+                         LinkName);
+
+}  // namespace
+}  // namespace talvik::page
