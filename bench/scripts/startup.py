@@ -35,7 +35,9 @@ def make_store(bindir, data_home, count):
     if not os.path.exists(ctl):
         print(f"note: {ctl} missing, starting without stored profiles", file=sys.stderr)
         return
-    subprocess.run([ctl, "store", "fill", str(count), "--data", data_home], check=True)
+    subprocess.run([ctl, "store", "fill", str(count), "--data-dir",
+                    os.path.join(data_home, "talvik-mouse")], check=True,
+                   stdout=subprocess.DEVNULL)
 
 
 def run_once(argv, env, settle):
