@@ -272,7 +272,7 @@ void MainWindow::OnTrayIcon(intptr_t mouse_message) {
 }
 
 void MainWindow::OnMenuClick(uintptr_t wparam) {
-    const toolkit::MenuCommand* command = toolkit::MenuCommandFromWParam(wparam);
+    const toolkit::MenuCommand* command = DeliveredMenuCommand(wparam);
     if (command == nullptr) {
         return;
     }

@@ -226,8 +226,11 @@ TEST_F(ShellWindowsTest, TrayMenuIsRebuiltOnceAndItsItemsRouteByName) {
     EXPECT_EQ(ended.count(), 0);
     window->TrayMenu()->Item(QStringLiteral("exit"))->trigger();
     EXPECT_TRUE(WaitUntil([&] { return ended.count() == 1; }));
-    // A message without a record is ignored.
+    // A message without a record, or with a made-up one, is ignored.
     EXPECT_TRUE(window->HandleCustomMessage(msg::WM_MS5_MENU_CLICK, 0, 0));
+    window->Post(msg::WM_MS5_MENU_CLICK, 0x1234, 0);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(ended.count(), 1);
 }
 
 TEST_F(ShellWindowsTest, MenuNamesStartingWithTheDevicePrefixGoToThePageCaseSensitively) {

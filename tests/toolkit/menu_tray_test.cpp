@@ -34,7 +34,7 @@ protected:
                 return;
             }
             // The record lives only during the handler: copy it.
-            const MenuCommand* command = MenuCommandFromWParam(m.wparam);
+            const MenuCommand* command = owner_->DeliveredMenuCommand(m.wparam);
             ASSERT_NE(command, nullptr);
             received_.push_back({m.message, command->name, command->user_data, command->text});
         };

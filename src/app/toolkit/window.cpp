@@ -222,6 +222,14 @@ void Window::PostMenuCommand(uint32_t message, std::unique_ptr<MenuCommand> comm
     mailbox_->Post(std::move(event));
 }
 
+const MenuCommand* Window::DeliveredMenuCommand(uintptr_t wparam) const {
+    if (delivering_command_ == nullptr ||
+        reinterpret_cast<uintptr_t>(delivering_command_) != wparam) {
+        return nullptr;
+    }
+    return delivering_command_;
+}
+
 bool Window::Send(uint32_t message, uintptr_t wparam, intptr_t lparam) {
     if (!OnUiThread(this)) {
         platform::Trace("Send 0x%x refused off the UI thread\n", static_cast<unsigned>(message));
@@ -285,9 +293,13 @@ void Window::customEvent(QEvent* event) {
     }
     auto* message = static_cast<MessageEvent*>(event);
     switch (message->kind) {
-        case MessageEvent::Kind::kMessage:
+        case MessageEvent::Kind::kMessage: {
+            const MenuCommand* outer = delivering_command_;
+            delivering_command_ = message->payload.get();
             HandleCustomMessage(message->message, message->wparam, message->lparam);
+            delivering_command_ = outer;
             break;
+        }
         case MessageEvent::Kind::kSetTimer:
             StartTimer(static_cast<int>(message->message), static_cast<int>(message->wparam));
             break;

@@ -91,6 +91,9 @@ public:
     void SetTimer(int id, int period_ms) override;
     void KillTimer(int id) override;
     bool HasTimer(int id) const;
+    // The menu record of the WM_MS5_MENU_CLICK message being handled, when `wparam` names it;
+    // null for any other value, so a message posted with a made-up wparam is never trusted.
+    const MenuCommand* DeliveredMenuCommand(uintptr_t wparam) const;
     // For the run-time libraries: posts through it reach Post(). Valid while the toolkit
     // lives; posts after this window is gone are dropped.
     TalvikWindowHandle* Handle();
@@ -197,6 +200,7 @@ private:
     std::deque<Notification> pending_;
     bool delivering_ = false;
     QEventLoop* modal_loop_ = nullptr;
+    const MenuCommand* delivering_command_ = nullptr;
     int modal_result_ = 0;
     bool closing_ = false;
     bool dump_pending_ = false;
