@@ -48,23 +48,33 @@ const CommandGroup& GroupNamed(const char* name) {
 }
 
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-        const std::filesystem::path& resource_dir) {
+        const std::filesystem::path& resource_dir, protocol::Clock* clock) {
     Context context{{}, out, err, resource_dir};
-    if (args.empty()) {
+    context.clock = clock;
+    std::size_t first = 0;
+    if (!args.empty() && args[0] == "--simulate") {
+        context.simulate = "24g";
+        first = 1;
+    } else if (!args.empty() && args[0].rfind("--simulate=", 0) == 0) {
+        context.simulate = args[0].substr(11);
+        first = 1;
+    }
+    if (first >= args.size()) {
         PrintUsage(err);
         return 2;
     }
-    if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+    const std::string& name = args[first];
+    if (name == "--help" || name == "-h" || name == "help") {
         PrintUsage(out);
         return 0;
     }
     for (const CommandGroup& group : CommandGroups()) {
-        if (args[0] == group.name) {
-            context.args.assign(args.begin() + 1, args.end());
+        if (name == group.name) {
+            context.args.assign(args.begin() + static_cast<std::ptrdiff_t>(first) + 1, args.end());
             return group.run(context);
         }
     }
-    err << kProgram << ": unknown command \"" << args[0] << "\" (try " << kProgram << " --help)\n";
+    err << kProgram << ": unknown command \"" << name << "\" (try " << kProgram << " --help)\n";
     return 2;
 }
 

@@ -11,6 +11,10 @@
 #include "macro/text_lookup.h"
 #include "platform/keyboard_layout.h"
 
+namespace talvik::protocol {
+class Clock;
+}  // namespace talvik::protocol
+
 namespace talvik::tools {
 
 // What a command gets: its arguments (after the group name) and where to write.
@@ -20,6 +24,10 @@ struct Context {
     std::ostream& err;
     // The folder of res/lan/EN.xml; the executable's folder in the installed tool.
     std::filesystem::path resource_dir;
+    // "--simulate[=LINK]" before the command: the link of the virtual mouse ("24g" when bare).
+    std::optional<std::string> simulate = std::nullopt;
+    // The protocol's pauses; null: real time. Tests give a virtual clock.
+    protocol::Clock* clock = nullptr;
 };
 
 // A group of commands: `talvik-mousectl <name> ...`. Runs with the group's arguments and returns
@@ -34,7 +42,7 @@ const std::vector<CommandGroup>& CommandGroups();
 
 // The whole tool: dispatches `args` (without the program name) to its group.
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-        const std::filesystem::path& resource_dir);
+        const std::filesystem::path& resource_dir, protocol::Clock* clock = nullptr);
 
 inline constexpr const char* kProgram = "talvik-mousectl";
 

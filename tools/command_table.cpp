@@ -14,7 +14,10 @@ namespace talvik::tools {
     X(keys, RunKeyCommands, "keys [--layout LAYOUT]")                                        \
     X(store, RunStoreCommands, "store fill N --data-dir DIR")                                \
     X(packets, RunPacketCommands, "packets [--applied OLD.pro] FILE.pro")                    \
-    X(decode, RunDecodeCommands, "decode sensor|light|polling|ble HEX")
+    X(decode, RunDecodeCommands, "decode sensor|light|polling|ble HEX")                      \
+    X(devices, RunDevicesCommand, "[--simulate[=LINK]] devices")                             \
+    X(apply, RunApplyCommand, "[--simulate[=LINK]] apply FILE.pro")                          \
+    X(read, RunReadCommand, "[--simulate[=LINK]] read [--base FILE.pro] -o OUT.pro")
 
 #define TALVIK_DECLARE_GROUP(name, entry, usage) int entry(Context& context);
 TALVIK_COMMAND_GROUPS(TALVIK_DECLARE_GROUP)
