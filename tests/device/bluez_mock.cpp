@@ -223,10 +223,10 @@ void BluezMock::AddAdapter() {
 }
 
 void BluezMock::AddObject(const QString& path, const QString& interface,
-                          const QVariantMap& properties, const QStringList& method_specs) {
+                          const QVariantMap& properties, const QStringList& method_lines) {
     QList<MockMethod> methods;
-    for (const QString& spec : method_specs) {
-        const QStringList parts = spec.split(u'|');
+    for (const QString& line : method_lines) {
+        const QStringList parts = line.split(u'|');
         methods.push_back({parts.value(0), parts.value(1), parts.value(2), parts.value(3)});
     }
     MockCall(QStringLiteral("/"), kMockInterface, QStringLiteral("AddObject"),

@@ -60,7 +60,7 @@ private:
     QDBusMessage MockCall(const QString& path, const QString& interface, const QString& method,
                           const QVariantList& args);
     void AddObject(const QString& path, const QString& interface, const QVariantMap& properties,
-                   const QStringList& method_specs);
+                   const QStringList& method_lines);
     void AnnounceAdded(const QString& path, const QString& interface,
                        const QVariantMap& properties);
     void AnnounceRemoved(const QString& path, const QString& interface);
