@@ -24,8 +24,8 @@ struct Context {
     std::ostream& err;
     // The folder of res/lan/EN.xml; the executable's folder in the installed tool.
     std::filesystem::path resource_dir;
-    // "--simulate[=LINK]" before the command: the link of the virtual mouse ("24g" when bare).
-    std::optional<std::string> simulate = std::nullopt;
+    // "--simulate[=LINK]" before the command: the link of the virtual mouse ("24g" when bare);
+    std::string simulate;  // empty: the real devices
     // The protocol's pauses; null: real time. Tests give a virtual clock.
     protocol::Clock* clock = nullptr;
 };

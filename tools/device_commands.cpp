@@ -51,15 +51,15 @@ std::optional<sim::SimLink> SimLinkNamed(const std::string& name) {
 }
 
 std::optional<OpenLinks> OpenSimulated(Context& context, std::string* error) {
-    const std::optional<sim::SimLink> link = SimLinkNamed(*context.simulate);
+    const std::optional<sim::SimLink> link = SimLinkNamed(context.simulate);
     if (!link) {
-        *error = "unknown link \"" + *context.simulate + "\" (wired, 24g, 4k, 4kb or ble)";
+        *error = "unknown link \"" + context.simulate + "\" (wired, 24g, 4k, 4kb or ble)";
         return std::nullopt;
     }
     OpenLinks open;
     open.mouse = sim::VirtualMouse::Create(sim::VirtualMouse::OptionsFromEnvironment(*link));
     open.links = sim::LinksFor(*open.mouse, *link);
-    open.lines.push_back({*context.simulate, "virtual mouse"});
+    open.lines.push_back({context.simulate, "virtual mouse"});
     return open;
 }
 
@@ -124,7 +124,7 @@ OpenLinks OpenReal(Context& context) {
 }
 
 std::optional<OpenLinks> Open(Context& context, std::string* error) {
-    if (context.simulate) {
+    if (!context.simulate.empty()) {
         return OpenSimulated(context, error);
     }
     OpenLinks open = OpenReal(context);
@@ -168,8 +168,9 @@ int RunDevicesCommand(Context& context) {
         return UsageError(context, GroupNamed("devices"), "unexpected argument " + context.args[0]);
     }
     std::string error;
-    const std::optional<OpenLinks> open =
-        context.simulate ? OpenSimulated(context, &error) : std::optional(OpenReal(context));
+    const std::optional<OpenLinks> open = !context.simulate.empty()
+                                              ? OpenSimulated(context, &error)
+                                              : std::optional(OpenReal(context));
     if (!open) {
         return Fail(context, error);
     }
