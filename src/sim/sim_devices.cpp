@@ -85,7 +85,7 @@ void SimVendorLibrary::OpenDevMonitor(const TalvikWindowHandle* window, std::uin
 
 bool SimVendorLibrary::OpenFeatureDevice() {
     open_ = true;  // the virtual mouse is plugged in when the program starts
-    return open_;
+    return true;
 }
 
 void SimVendorLibrary::CloseFeatureDevice() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <memory>
 
 #include "device/usb/hid_backend.h"
@@ -43,7 +44,7 @@ public:
 private:
     std::shared_ptr<VirtualMouse> mouse_;
     std::shared_ptr<platform::HidDevice> device_;
-    bool open_ = false;
+    std::atomic<bool> open_{false};  // closed on the UI thread while the worker may be sending
 };
 
 }  // namespace talvik::sim
