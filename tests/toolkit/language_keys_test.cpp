@@ -35,8 +35,8 @@ QString Unescape(QString literal) {
 
 // key -> where it was seen
 QHash<QString, QString> KeysInCode(const QString& root) {
-    static const QRegularExpression literal(
-        QStringLiteral(R"re("((?:[A-Za-z0-9_]+_text)|(?:key_(?:[^a-z"\\%\n]|\\.)(?:[^"\\%\n]|\\.)*))")re"));
+    static const QRegularExpression literal(QStringLiteral(
+        R"re("((?:[A-Za-z0-9_]+_text)|(?:key_(?:[^a-z"\\%\n]|\\.)(?:[^"\\%\n]|\\.)*))")re"));
     QHash<QString, QString> keys;
     for (const char* folder : {"src", "tools"}) {
         QDirIterator it(root + QLatin1Char('/') + QLatin1String(folder),
