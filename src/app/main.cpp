@@ -76,14 +76,14 @@ int main(int argc, char** argv) {
         return 2;
     }
     page::DeviceSession::Options device_options;
-    device_options.data_dir = platform::GetDataDir();
+    device_options.data_dir = data_dir.toStdString();
     device_options.app_dir = platform::GetAppDir();
     device_options.simulate = command_line.simulate;
     page::DeviceSession device(window, device_options);
     window.SetDeviceHost(&device);
     device.Start();
     QObject::connect(&instance, &platform::SingleInstance::ShowRequested, &window,
-                     &app::MainWindow::ShowAndActivate);
+                     &app::MainWindow::Activate);
     QObject::connect(&window, &app::MainWindow::ended, &app, &QApplication::quit);
     app::InstallStartupProbe(window.Widget());
     window.CenterWindow();

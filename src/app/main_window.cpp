@@ -85,7 +85,6 @@ void MainWindow::OnInit() {
     const QIcon icon(toolkit().ResourcePath(QStringLiteral("skins/app_icon.png")));
     Widget()->setWindowIcon(icon);
     tray_ = std::make_unique<toolkit::TrayIcon>(*this, icon, name, msg::WM_MS5_TRAYICON);
-    Widget()->setWindowTitle(name);
 
     {
         const QSignalBlocker block_combo(combo_lan_);
@@ -108,30 +107,14 @@ void MainWindow::SwitchLanguage(int code) {
         combo_lan_->setCurrentIndex(code - 1);
     }
     toolkit().LoadLanguage(LanguageFileForCode(code));  // reloads every window's texts
-    const QString name = toolkit().Text(QStringLiteral("mouse_name_text"));
-    Widget()->setWindowTitle(name);
     if (tray_) {
-        tray_->SetToolTip(name);
+        tray_->SetToolTip(toolkit().Text(QStringLiteral("mouse_name_text")));
     }
     Relayout();
     if (device_ != nullptr) {
         device_->RefreshFromProfile();
     }
     store_.WriteLanguage(code);
-}
-
-void MainWindow::ShowAndActivate() {
-    QWidget* window = Widget();
-    if (window == nullptr) {
-        return;
-    }
-    Show();
-    if (window->isMinimized()) {
-        window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
-        window->showNormal();
-    }
-    window->raise();
-    window->activateWindow();
 }
 
 void MainWindow::Destroy() {
@@ -193,7 +176,7 @@ bool MainWindow::HandleCustomMessage(uint32_t message, uintptr_t wparam, intptr_
             OnMenuClick(wparam);
             return true;
         case msg::WM_MS5_SHOW:
-            ShowAndActivate();
+            Activate();
             return true;
         case msg::WM_MS5_DEVICE_STATE:
             RefreshDeviceState();
@@ -260,7 +243,7 @@ void MainWindow::OnTimer(int id) {
 
 void MainWindow::OnTrayIcon(intptr_t mouse_message) {
     if (mouse_message == toolkit::TrayIcon::kLeftButtonUp) {
-        ShowAndActivate();
+        Activate();
     } else if (mouse_message == toolkit::TrayIcon::kRightButtonUp) {
         tray_menu_.reset();  // one menu at a time
         tray_menu_ = std::make_unique<toolkit::PopupMenu>(*this);
@@ -278,7 +261,7 @@ void MainWindow::OnMenuClick(uintptr_t wparam) {
     }
     const QString name = command->name;
     if (name.compare(QLatin1String("configuration"), Qt::CaseInsensitive) == 0) {
-        ShowAndActivate();
+        Activate();
     } else if (name.compare(QLatin1String("exit"), Qt::CaseInsensitive) == 0) {
         Destroy();
     } else if (name.startsWith(QLatin1String("ms_5"))) {

@@ -49,7 +49,6 @@ public:
     void SetHookLibraryPath(const QString& path) { hook_path_ = path; }
 
     void SwitchLanguage(int code);
-    void ShowAndActivate();
     // Ends the program: the tray menu's "exit".
     void Destroy();
 

@@ -24,22 +24,15 @@
 #include "page/color_palette.h"
 #include "page/dpi_color_dialog.h"
 #include "page/dpi_osd.h"
+#include "qt_wait.h"
 
 namespace talvik::app {
 namespace {
 
+using test::WaitUntil;
+
 QString ResDir() {
     return QStringLiteral(TALVIK_SOURCE_DIR "/res/");
-}
-
-// Runs the event loop until `done` holds or `timeout_ms` passed; gives `done`'s last answer.
-template <class Pred>
-bool WaitUntil(Pred done, int timeout_ms = 2000) {
-    QDeadlineTimer deadline(timeout_ms);
-    while (!done() && !deadline.hasExpired()) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return done();
 }
 
 class FakeDevice : public page::DeviceHost {

@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <array>
 
+#include "../app/qt_wait.h"
 #include "app/main_window.h"
 #include "app/toolkit/toolkit.h"
 #include "page/dpi_color_dialog.h"
@@ -20,14 +21,7 @@
 namespace talvik::page {
 namespace {
 
-template <class Pred>
-bool WaitUntil(Pred done, int timeout_ms = 3000) {
-    QDeadlineTimer deadline(timeout_ms);
-    while (!done() && !deadline.hasExpired()) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return done();
-}
+using test::WaitUntil;
 
 class DeviceSessionTest : public ::testing::TestWithParam<sim::SimLink> {
 protected:
