@@ -6,11 +6,17 @@ packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-tools-dev qt6-tools-dev-tools libqt6uitools6 qt6-l10n-tools
     libhidapi-dev libudev-dev libxkbcommon-dev libxkbcommon-x11-dev libxi-dev libx11-dev
-    xkb-data libgl-dev
+    xkb-data libgl-dev libqt6opengl6-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     umockdev libumockdev-dev python3-dbusmock dbus
     xvfb xdotool imagemagick x11-xkb-utils
 )
+
+# --list prints the packages, one a line (scripts/check-deps.sh compares the build against them).
+if [[ ${1:-} == --list ]]; then
+    printf '%s\n' "${packages[@]}"
+    exit 0
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -8,5 +8,6 @@ scripts/setup.sh
 build_dir=${TALVIK_BUILD_DIR:-build}
 # shellcheck disable=SC2086
 cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo ${TALVIK_CMAKE_ARGS:-}
+scripts/check-deps.sh "$build_dir"
 cmake --build "$build_dir"
 ctest --test-dir "$build_dir" --output-on-failure -j2 "$@"

@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QLocale>
+#include <QSessionManager>
 #include <cstdio>
 #include <cstring>
 
@@ -17,6 +18,7 @@
 #include "platform/app_paths.h"
 #include "platform/autostart.h"
 #include "platform/ini_file.h"
+#include "platform/quit_signals.h"
 #include "platform/single_instance.h"
 #include "platform/trace.h"
 
@@ -64,9 +66,9 @@ int main(int argc, char** argv) {
     }
     const app::SettingsStore settings(
         platform::IniFile(data_dir + QStringLiteral("CONFIG.ini")),
-        platform::Autostart(
-            platform::Autostart::DefaultDir(),
-            QString::fromStdString(platform::GetAppDir()) + QStringLiteral("talvik-mouse")));
+        // The entry starts this very executable, wherever it was installed and however named.
+        platform::Autostart(platform::Autostart::DefaultDir(),
+                            QString::fromStdString(platform::GetExecutablePath())));
 
     app::MainWindow window(toolkit, settings);
     if (!window.Create()) {
@@ -85,6 +87,13 @@ int main(int argc, char** argv) {
     QObject::connect(&instance, &platform::SingleInstance::ShowRequested, &window,
                      &app::MainWindow::Activate);
     QObject::connect(&window, &app::MainWindow::ended, &app, &QApplication::quit);
+    // Every way out goes through the tray's exit, so the profiles are saved on the way.
+    platform::QuitSignals quit_signals;
+    QObject::connect(&quit_signals, &platform::QuitSignals::QuitRequested, &window,
+                     &app::MainWindow::Destroy);
+    // The session may end the process right after asking: save now, not at the end.
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &device,
+                     [&device](QSessionManager&) { device.SaveNow(); });
     app::InstallStartupProbe(window.Widget());
     window.CenterWindow();
     window.Show();

@@ -65,14 +65,25 @@ DeviceSession::DeviceSession(toolkit::Window& window, Options options)
             platform::Trace("vendor library missing; the wired link stays absent");
         }
     }
-    reports_ = std::make_unique<protocol::DeviceReports>(state_, *this, vendor_.get());
+    reports_ = std::make_unique<protocol::DeviceReports>(state_, *this, vendor_);
     jobs_ = std::make_unique<protocol::PageJobs>(state_, *this, ui_queue_->poster());
     protocol::Clock& clock = options_.clock != nullptr ? *options_.clock : real_clock_;
     worker_ = std::make_unique<protocol::Worker>(*jobs_, clock);
 }
 
 DeviceSession::~DeviceSession() {
+    Shutdown();
+}
+
+void DeviceSession::Shutdown() {
+    if (shut_down_) {
+        return;
+    }
+    shut_down_ = true;
     window_.UnregisterVirtualWindow(QString::fromLatin1(kPageName));
+    // First the worker: a silent device must not hold up quitting, and its result would land in
+    // a UI queue that no longer runs.
+    worker_->Stop();
     delete bluez_;  // stops its subscriptions while the handlers it calls still exist
     bluez_ = nullptr;
     if (receivers_) {
@@ -83,15 +94,26 @@ DeviceSession::~DeviceSession() {
         vendor_->CloseFeatureDevice();
         vendor_->CloseDevMonitor();
     }
-    worker_->Stop();
     sim_control_.reset();
     if (mouse_) {
         mouse_->SetHeartbeatPeriod(0);
         mouse_->SetNotificationSink({});
     }
     receivers_.reset();  // joins the readers
-    store_.WaitForSaves();
+    SaveNow();
     macro_store_.WaitForSaves();
+}
+
+void DeviceSession::SaveNow() {
+    if (!started_ || state_.profiles.empty()) {
+        return;  // nothing was loaded, so nothing may replace what is on disk
+    }
+    profile::ProfileStoreHeader header;
+    header.active_profile_index = state_.active_profile_index;
+    const profile::FileStatus status = store_.Save(state_.profiles, header);
+    if (!status.ok()) {
+        platform::Trace("saving the profiles failed: %s", status.detail.c_str());
+    }
 }
 
 void DeviceSession::Start() {
@@ -103,6 +125,7 @@ void DeviceSession::Start() {
     controls_.ApplyItemTexts();
     state_.force_full_apply = true;
     LoadStores();
+    started_ = true;
     RefreshFromProfile();
     StartWiredLink();
     StartReceivers();
@@ -211,6 +234,16 @@ void DeviceSession::StartBluetooth() {
             SetBleLink(false);
         }
         RefreshBleWriter();
+    });
+    // The daemon adds a mouse's services after it reports the connection: the writer and the
+    // subscription follow the characteristics, not only the presence.
+    connect(bluez_, &device::BluezClient::CharacteristicsChanged, this, [this] {
+        RefreshBleWriter();
+        if (state_.links.ble && !bluez_->HasNotificationRegistration() &&
+            bluez_->RegisterNotifications()) {
+            KillTimer(protocol::kTimerBleRegister);
+            Post(msg::WM_MS5_LINK_READY, 1, 0);
+        }
     });
     connect(bluez_, &device::BluezClient::NotificationValue, this, [this](const QByteArray& value) {
         const auto* bytes = reinterpret_cast<const std::uint8_t*>(value.constData());

@@ -65,6 +65,12 @@ public:
 
     // Loads the stores, shows the active profile and brings the links up.
     void Start();
+    // Writes the profiles as they are now, waiting until they are on disk.
+    void SaveNow();
+    // Ends the links and the worker (an apply under way abandons what it has not sent) and saves
+    // the profiles with the user's latest edits, whatever the mouse got. Runs once; the
+    // destructor calls it too.
+    void Shutdown();
 
     const PageState& State() const { return state_; }
     std::shared_ptr<sim::VirtualMouse> VirtualMouse() const { return mouse_; }
@@ -140,6 +146,8 @@ private:
     std::unique_ptr<device::ReceiverSets> receivers_;
     std::unique_ptr<device::HotplugMonitor> hotplug_;
     device::BluezClient* bluez_ = nullptr;  // owned as a child QObject
+    bool started_ = false;
+    bool shut_down_ = false;
 };
 
 }  // namespace talvik::page

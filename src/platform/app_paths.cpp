@@ -21,13 +21,18 @@ std::string WithSlash(std::string path) {
 
 }  // namespace
 
-std::string GetAppDir() {
+std::string GetExecutablePath() {
     std::error_code ec;
     const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-    if (ec) {
+    return ec ? std::string() : exe.string();
+}
+
+std::string GetAppDir() {
+    const std::string exe = GetExecutablePath();
+    if (exe.empty()) {
         return "./";
     }
-    return WithSlash(exe.parent_path().string());
+    return WithSlash(fs::path(exe).parent_path().string());
 }
 
 std::string ResolveDataDir(const std::string& app_dir, const char* xdg_data_home,

@@ -4,6 +4,9 @@
 
 namespace talvik::platform {
 
+// The running executable's full path (links resolved); empty when it cannot be read.
+std::string GetExecutablePath();
+
 // The folder of the running executable, ending with '/'.
 std::string GetAppDir();
 

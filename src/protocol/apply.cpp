@@ -49,6 +49,10 @@ ApplyPlan PlanApply(const profile::ProfileInfo& current, const profile::ProfileI
 ApplyReport SendApply(Exchange& exchange, const ApplyPlan& plan) {
     ApplyReport report;
     for (const CommandPacket& packet : plan.packets) {
+        if (exchange.Abandoned()) {
+            ++report.failed;
+            continue;
+        }
         switch (exchange.SendCommand(packet)) {
             case SendResult::kSent:
                 ++report.sent;

@@ -40,8 +40,9 @@ bool IsBatteryType(std::uint8_t type) {
 
 }  // namespace
 
-DeviceReports::DeviceReports(page::PageState& state, page::PageView& view, VendorLibrary* vendor)
-    : state_(state), view_(view), vendor_(vendor) {}
+DeviceReports::DeviceReports(page::PageState& state, page::PageView& view,
+                             std::shared_ptr<VendorLibrary> vendor)
+    : state_(state), view_(view), vendor_(std::move(vendor)) {}
 
 void DeviceReports::HandleReport24g(std::uint16_t a, std::uint16_t b) {
     Handle(Source::k24g, MouseReport::FromHalves(a, b));
@@ -326,6 +327,8 @@ void DeviceReports::OnDriverEvent(std::uint32_t code) {
             return;
         }
         f.wired = WiredState::kUnplugged;
+        // A job that already holds the handle finishes with it; later jobs find no cable.
+        state_.handles.wired.reset();
         if (vendor_ != nullptr) {
             vendor_->CloseFeatureDevice();
         }
@@ -348,8 +351,12 @@ void DeviceReports::FinishWiredArrival() {
         return;
     }
     wired_open_pending_ = false;
+    if (!vendor_->OpenFeatureDevice()) {
+        platform::Trace("wired mouse arrived but could not be opened");
+        return;
+    }
     f.wired = WiredState::kConnected;
-    vendor_->OpenFeatureDevice();
+    state_.handles.wired = vendor_;
     view_.SetVisible(kWired, true);
     RefreshModeControls();
     state_.charge_animation = 0;

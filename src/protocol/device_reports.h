@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <span>
 
 #include "page/page_state.h"
@@ -16,7 +17,8 @@ namespace talvik::protocol {
 class DeviceReports {
 public:
     // `vendor` may be null (library missing): the wired link then never comes up.
-    DeviceReports(page::PageState& state, page::PageView& view, VendorLibrary* vendor);
+    DeviceReports(page::PageState& state, page::PageView& view,
+                  std::shared_ptr<VendorLibrary> vendor);
 
     // a = marker | type << 8, b = val_lo | val_hi << 8.
     void HandleReport24g(std::uint16_t a, std::uint16_t b);
@@ -54,7 +56,7 @@ private:
 
     page::PageState& state_;
     page::PageView& view_;
-    VendorLibrary* vendor_;
+    std::shared_ptr<VendorLibrary> vendor_;
     bool wired_open_pending_ = false;
 };
 

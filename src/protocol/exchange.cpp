@@ -17,7 +17,12 @@ bool ReadSome(std::optional<std::size_t> n) {
 
 }  // namespace
 
-Exchange::Exchange(const Links& links, Clock& clock) : links_(links), clock_(clock) {}
+Exchange::Exchange(const Links& links, Clock& clock, const std::atomic<bool>* abandon)
+    : links_(links), clock_(clock), abandon_(abandon) {}
+
+bool Exchange::Abandoned() const {
+    return abandon_ != nullptr && abandon_->load(std::memory_order_acquire);
+}
 
 bool Exchange::wired_up() const {
     return links_.flags.wired_up() && links_.handles.wired != nullptr;
@@ -46,12 +51,15 @@ SendResult Exchange::SendWired(const CommandPacket& packet) {
     WiredDriver& driver = *links_.handles.wired;
     if (packet.Is(CommandId::kMacroData)) {
         for (const WiredChunk& chunk : BuildWiredMacroChunks(packet)) {
+            if (Abandoned()) {
+                return SendResult::kFailed;
+            }
             driver.SetFeature(chunk);
             clock_.Sleep(kWiredPauseMs);
         }
         return SendResult::kSent;
     }
-    for (int attempt = 0; attempt < kCommandAttempts; ++attempt) {
+    for (int attempt = 0; attempt < kCommandAttempts && !Abandoned(); ++attempt) {
         const bool sent = driver.SetFeature(packet.view());
         clock_.Sleep(kWiredPauseMs);
         if (sent) {
@@ -66,7 +74,7 @@ Exchange::OutputResult Exchange::SendOutput(platform::HidDevice& device,
     const OutputFrame frame = BuildCommandFrame(packet);
     std::array<std::uint8_t, kReplySize> reply{};
     std::optional<std::size_t> last_read;
-    for (int attempt = 0; attempt < kCommandAttempts; ++attempt) {
+    for (int attempt = 0; attempt < kCommandAttempts && !Abandoned(); ++attempt) {
         device.Write(frame);
         clock_.Sleep(kOutputPauseMs);
         reply.fill(0);
@@ -89,7 +97,7 @@ Exchange::OutputResult Exchange::SendOutputMacro(platform::HidDevice& device,
     const auto chunks = BuildOutputMacroChunks(packet);
     std::array<std::uint8_t, kReplySize> reply{};
     bool executed = false;
-    for (int round = 0; round < kCommandAttempts && !executed; ++round) {
+    for (int round = 0; round < kCommandAttempts && !executed && !Abandoned(); ++round) {
         for (const OutputFrame& chunk : chunks) {
             device.Write(chunk);
             clock_.Sleep(kOutputPauseMs);
@@ -124,7 +132,7 @@ bool Exchange::RequestBlock(std::uint8_t block, std::uint8_t length, std::uint8_
     if (wired_up() || handle_a != nullptr) {
         const ReadRequest request = BuildFeatureReadRequest(block, length, val);
         clock_.Sleep(kRequestPauseMs);
-        for (int attempt = 0; attempt < kRequestTries; ++attempt) {
+        for (int attempt = 0; attempt < kRequestTries && !Abandoned(); ++attempt) {
             bool sent;
             if (wired_up()) {
                 sent = links_.handles.wired->SetFeature(request);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -36,7 +37,11 @@ enum class SendResult {
 // worker thread only, one call at a time; the links are the copy taken for the current job.
 class Exchange {
 public:
-    Exchange(const Links& links, Clock& clock);
+    // `abandon`, when given, is raised by another thread to end the job early: the exchange then
+    // stops retrying and sends nothing more, so a silent device cannot hold up quitting.
+    Exchange(const Links& links, Clock& clock, const std::atomic<bool>* abandon = nullptr);
+
+    bool Abandoned() const;
 
     // Sends one command packet over the first link that carries it.
     SendResult SendCommand(const CommandPacket& packet);
@@ -60,6 +65,7 @@ private:
 
     const Links& links_;
     Clock& clock_;
+    const std::atomic<bool>* abandon_;
 };
 
 }  // namespace talvik::protocol

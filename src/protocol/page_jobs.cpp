@@ -1,5 +1,6 @@
 #include "protocol/page_jobs.h"
 
+#include "platform/trace.h"
 #include "protocol/page_timers.h"
 
 namespace talvik::protocol {
@@ -62,11 +63,15 @@ void PageJobs::FinishJob(JobResult result) {
     if (result.kind == JobKind::kApply) {
         RestartWatchdogs();
         view_.SaveStore();
-        if (result.profile) {
-            *state_.applied_profile = *result.profile;
-        }
-        if (result.apply.failed > 0) {
+        const ApplyReport& report = result.apply;
+        if (report.failed > 0) {
+            // Not what the mouse holds: the next apply sends everything again.
+            platform::Trace("apply failed: %d of %d packets not delivered%s", report.failed,
+                            report.sent + report.failed + report.skipped,
+                            report.sent == 0 ? " (no usable link)" : "");
             state_.force_full_apply = true;
+        } else if (result.profile) {
+            *state_.applied_profile = *result.profile;
         }
         view_.SetVisible(kApplyRing, false);
         return;

@@ -12,7 +12,7 @@ namespace {
 using Buffer = std::array<std::uint8_t, kReadBufferSize>;
 
 std::optional<PollingSettings> ReadPolling(Exchange& exchange) {
-    for (int j = 0; j < kReadAttempts; ++j) {
+    for (int j = 0; j < kReadAttempts && !exchange.Abandoned(); ++j) {
         if (!exchange.RequestBlock(kPollingBlock, kPollingBlockLength)) {
             continue;
         }
@@ -28,7 +28,7 @@ std::optional<PollingSettings> ReadPolling(Exchange& exchange) {
 }
 
 std::optional<SensorSettings> ReadSensor(Exchange& exchange, Clock& clock) {
-    for (int j = 0; j < kReadAttempts; ++j) {
+    for (int j = 0; j < kReadAttempts && !exchange.Abandoned(); ++j) {
         if (!exchange.RequestBlock(kSensorBlock, kSensorBlockLength)) {
             continue;
         }
@@ -50,7 +50,7 @@ std::optional<SensorSettings> ReadSensor(Exchange& exchange, Clock& clock) {
 }
 
 std::optional<LightSettings> ReadLight(Exchange& exchange) {
-    for (int j = 0; j < kReadAttempts; ++j) {
+    for (int j = 0; j < kReadAttempts && !exchange.Abandoned(); ++j) {
         if (!exchange.RequestBlock(kLightBlock, kLightBlockLength)) {
             continue;
         }

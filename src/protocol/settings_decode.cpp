@@ -126,7 +126,7 @@ int StoreSensorSettings(const SensorSettings& s, profile::ProfileInfo& p) {
 
 int StoreLightSettings(const LightSettings& s, profile::ProfileInfo& p) {
     int rejected = 0;
-    p.light_mode = s.light_mode;
+    StoreIf(InRange(s.light_mode, 0, kMaxLightMode), s.light_mode, p.light_mode, rejected);
     StoreIf(InRange(s.breath_speed, 0, kMaxBreathSpeed), s.breath_speed, p.breath_speed, rejected);
     p.brightness = s.brightness;
     p.sleep_timer = s.sleep_timer;

@@ -68,5 +68,7 @@ inline constexpr int kMaxDpiValue = 520;
 inline constexpr int kPollingOptions = 4;
 inline constexpr int kHighSpeedPollingOptions = 7;
 inline constexpr int kMaxBreathSpeed = 9;
+// The page offers light effects 0..12; the wire has room for 15.
+inline constexpr int kMaxLightMode = 12;
 
 }  // namespace talvik::protocol

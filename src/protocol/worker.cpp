@@ -14,6 +14,8 @@ struct Worker::Shared {
     std::uint64_t waiting_for = 0;
     bool delivered = false;
     std::optional<JobInput> input;
+    // Raised by Stop: the running job sends nothing more.
+    std::atomic<bool> abandon{false};
 };
 
 Worker::Worker(WorkerHost& host, Clock& clock)
@@ -42,16 +44,17 @@ void Worker::Stop() {
         shared_->stop = true;
         shared_->queue.clear();
     }
+    shared_->abandon.store(true, std::memory_order_release);
     shared_->wake.notify_all();
     if (thread_.joinable()) {
         thread_.join();
     }
 }
 
-JobResult Worker::RunJob(JobInput input, Clock& clock) {
+JobResult Worker::RunJob(JobInput input, Clock& clock, const std::atomic<bool>* abandon) {
     JobResult result;
     result.kind = input.kind;
-    Exchange exchange(input.links, clock);
+    Exchange exchange(input.links, clock, abandon);
     if (input.kind == JobKind::kApply) {
         const ApplyPlan plan = PlanApply(*input.current, *input.applied, input.force_full_apply);
         result.apply = SendApply(exchange, plan);
@@ -110,7 +113,8 @@ void Worker::Loop() {
         if (!input) {
             continue;  // no link was up: the request is dropped
         }
-        auto result = std::make_shared<JobResult>(RunJob(std::move(*input), clock_));
+        auto result =
+            std::make_shared<JobResult>(RunJob(std::move(*input), clock_, &shared_->abandon));
         host_.RunOnUiThread([host = &host_, result] { host->FinishJob(std::move(*result)); });
     }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -63,12 +64,16 @@ public:
     // Any thread: queues TM_MS5_WORK. wParam 0 asks for an apply, anything else for a read-back.
     void Post(std::uintptr_t wparam, std::intptr_t lparam);
 
-    // UI thread: ends the thread. A job that is sending finishes first; queued jobs are dropped;
-    // a job still waiting for its copy from the UI thread is abandoned, so this cannot deadlock.
+    // UI thread: ends the thread. Queued jobs are dropped; a job that is sending abandons its
+    // remaining packets (within about a read timeout); a job still waiting for its copy from the
+    // UI thread is abandoned, so this cannot deadlock. The page saves its profiles itself: what
+    // the mouse got no longer matters once the program ends.
     void Stop();
 
-    // Runs one job on the calling thread with the given input (the worker's own body).
-    static JobResult RunJob(JobInput input, Clock& clock);
+    // Runs one job on the calling thread with the given input (the worker's own body). Raising
+    // `abandon` ends it early.
+    static JobResult RunJob(JobInput input, Clock& clock,
+                            const std::atomic<bool>* abandon = nullptr);
 
 private:
     struct Shared;

@@ -84,8 +84,9 @@ void SimVendorLibrary::OpenDevMonitor(const TalvikWindowHandle* window, std::uin
 }
 
 bool SimVendorLibrary::OpenFeatureDevice() {
-    open_ = true;  // the virtual mouse is plugged in when the program starts
-    return true;
+    // Like the real library: a cable that is not there cannot be opened.
+    open_ = mouse_->IsPlugged();
+    return open_;
 }
 
 void SimVendorLibrary::CloseFeatureDevice() {

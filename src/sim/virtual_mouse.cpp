@@ -512,6 +512,11 @@ void VirtualMouse::HeartbeatLoop() {
     }
 }
 
+bool VirtualMouse::IsPlugged() const {
+    std::lock_guard lock(mutex_);
+    return plugged_;
+}
+
 void VirtualMouse::SetPlugged(bool plugged) {
     std::function<void(bool)> sink;
     {

@@ -77,6 +77,7 @@ public:
     void SetHeartbeatPeriod(int period_ms);
     // Unplugged: every call fails as on a removed device.
     void SetPlugged(bool plugged);
+    bool IsPlugged() const;
 
     // Misbehaviour for tests: accept reports but never reply; fail the next n writes.
     void SetSilent(bool silent);

@@ -85,7 +85,9 @@ public:
         static int argc = 1;
         static char name[] = "bluez_test";
         static char* argv[] = {name, nullptr};
-        app_ = std::make_unique<QCoreApplication>(argc, argv);
+        if (QCoreApplication::instance() == nullptr) {  // widget tests bring their own
+            app_ = std::make_unique<QCoreApplication>(argc, argv);
+        }
         skip_reason_ = Launch();
     }
 
@@ -268,10 +270,14 @@ BluezMock::Mouse BluezMock::AddDevice(const QString& address, const QString& mod
     };
     AddObject(mouse.device, QStringLiteral("org.bluez.Device1"), device, {});
     AnnounceAdded(mouse.device, QStringLiteral("org.bluez.Device1"), device);
-    if (!with_gatt) {
-        return mouse;
+    if (with_gatt) {
+        AddGatt(mouse);
     }
+    return mouse;
+}
 
+void BluezMock::AddGatt(const Mouse& mouse) {
+    const QString service = mouse.command.left(mouse.command.lastIndexOf(u'/'));
     const QVariantMap gatt_service{
         {QStringLiteral("UUID"), QStringLiteral("0000fee0-0000-1000-8000-00805f9b34fb")},
         {QStringLiteral("Primary"), true},
@@ -296,7 +302,6 @@ BluezMock::Mouse BluezMock::AddDevice(const QString& address, const QString& mod
     characteristic(mouse.command, device::kCommandUuid,
                    {QStringLiteral("read"), QStringLiteral("write")});
     characteristic(mouse.notify, device::kNotifyUuid, {QStringLiteral("notify")});
-    return mouse;
 }
 
 void BluezMock::RemoveDevice(const Mouse& mouse) {

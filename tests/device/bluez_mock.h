@@ -42,6 +42,9 @@ public:
     // with InterfacesAdded, device first.
     Mouse AddDevice(const QString& address, const QString& modalias, bool connected,
                     bool with_gatt = true);
+    // Adds the service and characteristics of a device added without them, as the daemon does
+    // some time after the device connected.
+    void AddGatt(const Mouse& mouse);
     // Removes the characteristics, the service and the device, announcing each removal.
     void RemoveDevice(const Mouse& mouse);
 

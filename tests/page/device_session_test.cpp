@@ -11,12 +11,8 @@
 #include <array>
 
 #include "../app/qt_wait.h"
-#include "app/main_window.h"
-#include "app/toolkit/toolkit.h"
-#include "page/dpi_color_dialog.h"
 #include "page/dpi_osd.h"
-#include "profile/profile_store.h"
-#include "sim/virtual_clock.h"
+#include "session_rig.h"
 
 namespace talvik::page {
 namespace {
@@ -26,35 +22,16 @@ using test::WaitUntil;
 class DeviceSessionTest : public ::testing::TestWithParam<sim::SimLink> {
 protected:
     void SetUp() override {
-        qputenv("TALVIK_SIM_LOG", "");
-        qunsetenv("TALVIK_SIM_CONTROL");
-        DpiColorDialog::RegisterWidgets(toolkit_);
-        window_ = std::make_unique<app::MainWindow>(toolkit_, settings_);
-        window_->SetHookLibraryPath(home_.filePath(QStringLiteral("none.so")));
-        ASSERT_TRUE(window_->Create());
-        DeviceSession::Options options;
-        options.data_dir = home_.filePath(QStringLiteral("data")).toStdString();
-        options.app_dir = home_.path().toStdString() + "/";
-        options.simulate = GetParam();
-        options.clock = &clock_;
-        session_ = std::make_unique<DeviceSession>(*window_, options);
-        window_->SetDeviceHost(session_.get());
-        session_->Start();
+        rig_.Build(GetParam());
+        ASSERT_TRUE(session_);
     }
+    void TearDown() override { rig_.Destroy(); }
 
-    void TearDown() override {
-        session_.reset();
-        window_.reset();
-    }
-
-    QTemporaryDir home_;
-    toolkit::Toolkit toolkit_{QStringLiteral(TALVIK_SOURCE_DIR "/res/")};
-    app::SettingsStore settings_{
-        platform::IniFile(home_.filePath(QStringLiteral("CONFIG.ini"))),
-        platform::Autostart(home_.filePath(QStringLiteral("autostart")), QStringLiteral("/x"))};
-    sim::VirtualClock clock_;
-    std::unique_ptr<app::MainWindow> window_;
-    std::unique_ptr<DeviceSession> session_;
+    test::SessionRig rig_;
+    QTemporaryDir& home_ = rig_.home;
+    sim::VirtualClock& clock_ = rig_.clock;
+    std::unique_ptr<app::MainWindow>& window_ = rig_.window;
+    std::unique_ptr<DeviceSession>& session_ = rig_.session;
 };
 
 TEST_P(DeviceSessionTest, LinkComesUpAndShowsTheMousePage) {

@@ -121,11 +121,16 @@ TEST(DecodeLight, ExampleAndIgnoredHeader) {
     EXPECT_FALSE(DecodeLightBlock(std::span(r).first(10)));
 }
 
-TEST(DecodeLight, BreathSpeedBeyondItsRangeIsRejected) {
+TEST(DecodeLight, BreathSpeedAndEffectBeyondTheirRangesAreRejected) {
     std::array<std::uint8_t, 15> r{5, 15, 0, 0x20, 0x0F, 0x58};
     auto p = profile::CreateProfile();
     EXPECT_EQ(StoreLightSettings(*DecodeLightBlock(r), *p), 1);
     EXPECT_EQ(p->breath_speed, 6);
+    EXPECT_EQ(p->light_mode, 2);
+    // Effects 13..15 fit the nibble but are no item of the effect list.
+    r[3] = 0xD0;
+    r[4] = 0x03;
+    EXPECT_EQ(StoreLightSettings(*DecodeLightBlock(r), *p), 1);
     EXPECT_EQ(p->light_mode, 2);
 }
 

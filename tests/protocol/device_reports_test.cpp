@@ -42,8 +42,9 @@ struct ReportRig {
 
     page::PageState state;
     FakeView view;
-    FakeVendor vendor;
-    DeviceReports reports{state, view, &vendor};
+    std::shared_ptr<FakeVendor> vendor_ptr = std::make_shared<FakeVendor>();
+    FakeVendor& vendor = *vendor_ptr;
+    DeviceReports reports{state, view, vendor_ptr};
 };
 
 std::uint16_t A(std::uint8_t marker, std::uint8_t type) {
@@ -245,6 +246,8 @@ TEST(DriverEvents, PlugOpensAfterASecondUnplugCloses) {
     rig.reports.OnPageTimer(kTimerWiredOpen);
     EXPECT_EQ(rig.vendor.opens, 1);
     EXPECT_TRUE(rig.state.links.wired_up());
+    // The worker reaches the cable only through the handle.
+    EXPECT_EQ(rig.state.handles.wired.get(), &rig.vendor);
     EXPECT_EQ(rig.view.visible("ms_5_wired"), true);
     EXPECT_EQ(rig.view.text("ms_5_label_power"), "<charging_text>");
     EXPECT_EQ(rig.view.timers.at(kTimerChargeAnimation), 30);
@@ -256,6 +259,7 @@ TEST(DriverEvents, PlugOpensAfterASecondUnplugCloses) {
 
     rig.reports.OnDriverEvent(kDriverRemoved);
     EXPECT_EQ(rig.state.links.wired, WiredState::kUnplugged);
+    EXPECT_EQ(rig.state.handles.wired, nullptr);
     EXPECT_EQ(rig.vendor.closes, 1);
     EXPECT_EQ(rig.view.visible("ms_5_wired"), false);
     EXPECT_FALSE(rig.state.links.any_link);

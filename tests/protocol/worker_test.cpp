@@ -122,6 +122,38 @@ TEST(Worker, FailedPacketsMakeTheNextApplyFull) {
     EXPECT_EQ(rig.sim.clock.slept_ms(), 5u * 5 * 300) << "five packets, five attempts each";
 }
 
+// Raises the abandon flag at its third pause, as Stop does from the UI thread while a job sends.
+class AbandoningClock final : public Clock {
+public:
+    explicit AbandoningClock(std::atomic<bool>& abandon) : abandon_(abandon) {}
+    void Sleep(int) override {
+        if (++sleeps == 3) {
+            abandon_ = true;
+        }
+    }
+    std::uint64_t NowMs() override { return 0; }
+    int sleeps = 0;
+
+private:
+    std::atomic<bool>& abandon_;
+};
+
+TEST(Worker, AnAbandonedApplySendsNothingMore) {
+    SimRig sim(SimLink::kWired);
+    sim.mouse->SetPlugged(false);  // every packet would be tried five times
+    std::atomic<bool> abandon{false};
+    AbandoningClock clock(abandon);
+    JobInput input;
+    input.current = profile::CreateProfile();
+    input.applied = profile::CreateProfile();
+    input.force_full_apply = true;
+    input.links = sim.links;
+    const JobResult result = Worker::RunJob(std::move(input), clock, &abandon);
+    EXPECT_EQ(clock.sleeps, 3);
+    EXPECT_EQ(result.apply.sent, 0);
+    EXPECT_EQ(result.apply.failed, 5) << "every packet counts as not delivered";
+}
+
 TEST(Worker, ReadBackStoresTheBlocksAndRefreshesThePage) {
     WorkerRig rig(SimLink::k24g);
     // The mouse holds other settings than the profile.

@@ -288,6 +288,23 @@ void BluezClient::Reconcile() {
             emit MouseArrived(path);
         }
     }
+    QStringList usable = UsableCharacteristics();
+    if (usable != usable_) {
+        usable_ = std::move(usable);
+        emit CharacteristicsChanged();
+    }
+}
+
+QStringList BluezClient::UsableCharacteristics() const {
+    const QStringList write_flags{QStringLiteral("write"),
+                                  QStringLiteral("write-without-response")};
+    const QStringList notify_flags{QStringLiteral("notify"), QStringLiteral("indicate")};
+    QStringList paths;
+    for (const QString& device : present_) {
+        paths.push_back(FindCharacteristic(device, kCommandUuid, write_flags));
+        paths.push_back(FindCharacteristic(device, kNotifyUuid, notify_flags));
+    }
+    return paths;
 }
 
 QString BluezClient::FindCharacteristic(const QString& device_path, const char* uuid,

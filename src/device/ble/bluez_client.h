@@ -70,6 +70,9 @@ signals:
     void NotificationRegistered(const QString& characteristic_path, bool ok);
     // The daemon's object list was taken in (at start and after the daemon restarts).
     void ObjectsListed();
+    // The characteristics of the present mice changed: the daemon adds a connected mouse's
+    // services some time after it reports the connection, and removes them on the way out.
+    void CharacteristicsChanged();
 
 private slots:
     void OnInterfacesAdded(const QDBusMessage& message);
@@ -96,6 +99,8 @@ private:
     void Reconcile();
     QString FindCharacteristic(const QString& device_path, const char* uuid,
                                const QStringList& any_flag) const;
+    // The command and notification characteristics of the present mice.
+    QStringList UsableCharacteristics() const;
     void SendStartNotify(const QString& path);
     void OnStartNotifyDone(QDBusPendingCallWatcher* watcher, const QString& path);
     void SendStopNotify(const QString& path);
@@ -109,6 +114,7 @@ private:
     std::map<QString, DeviceState> devices_;
     std::map<QString, CharacteristicState> characteristics_;
     QStringList present_;
+    QStringList usable_;  // UsableCharacteristics() when last reconciled
 
     std::set<QString> registered_;  // subscription confirmed
     std::set<QString> starting_;    // subscription asked for, no answer yet

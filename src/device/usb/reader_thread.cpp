@@ -27,10 +27,17 @@ void ReaderThread::RequestStop() {
 
 void ReaderThread::Run() {
     ReadReport report;
+    int failures = 0;
     while (!stop_requested_.load(std::memory_order_acquire)) {
         report.bytes.fill(0);
         const std::optional<size_t> got = input_->Read(report.bytes, timeout_ms_);
         if (!got) {
+            // A signal or a hiccup fails one read; a receiver that was pulled out fails every
+            // read at once, so only a run of failures ends the thread.
+            if (++failures < kReadFailuresForGone) {
+                std::this_thread::sleep_for(kReadRetryPause);
+                continue;
+            }
             platform::Trace("reader: read failed, input interface gone\n");
             std::lock_guard lock(gate_);
             if (!stopped_ && ended_) {
@@ -38,6 +45,7 @@ void ReaderThread::Run() {
             }
             break;
         }
+        failures = 0;
         if (*got == 0) {
             continue;
         }

@@ -23,10 +23,14 @@ struct ReadReport {
 
 // A thread blocking on one input interface. Each report goes to `deliver` on this thread, which
 // must only queue it for the UI thread. A stop request ends the thread within one read timeout;
-// once RequestStop returned, `deliver` is not called again. A read error (the receiver was
-// pulled out) ends the thread after one call of `ended`.
+// once RequestStop returned, `deliver` is not called again. A single failed read (an interrupted
+// call) counts as an empty one; kReadFailuresForGone failed reads in a row (the receiver was
+// pulled out) end the thread after one call of `ended`.
 class ReaderThread {
 public:
+    static constexpr int kReadFailuresForGone = 3;
+    static constexpr std::chrono::milliseconds kReadRetryPause{5};
+
     using Deliver = std::function<void(const ReadReport& report)>;
     using Ended = std::function<void()>;
 
