@@ -2,7 +2,8 @@
 
 #include <hidapi.h>
 
-#include <QListWidget>
+#include <QEvent>
+#include <QWidget>
 
 #include "app/toolkit/toolkit.h"
 #include "app/toolkit/window.h"
@@ -12,12 +13,12 @@
 #include "device/usb/hotplug_monitor.h"
 #include "device/usb/receiver_sets.h"
 #include "device/usb/ui_task_queue.h"
+#include "page/page_timers.h"
 #include "platform/messages.h"
 #include "platform/trace.h"
 #include "protocol/device_reports.h"
 #include "protocol/hiddriver_api.h"
-#include "protocol/page_jobs.h"
-#include "protocol/page_timers.h"
+#include "protocol/session_jobs.h"
 #include "protocol/vendor_library.h"
 #include "protocol/worker.h"
 #include "sim/sim_control.h"
@@ -49,9 +50,14 @@ DeviceSession::DeviceSession(toolkit::Window& window, Options options)
       options_(std::move(options)),
       texts_(window),
       controls_(window),
+      modal_dialogs_(window),
+      controller_(state_, controls_,
+                  options_.dialogs != nullptr ? *options_.dialogs : modal_dialogs_, *this, window),
       store_(options_.data_dir, texts_),
       macro_store_(options_.data_dir, texts_),
       ui_queue_(std::make_unique<device::UiTaskQueue>(this)) {
+    state_.links.SetListener(
+        [this](const protocol::LinkFlags& flags) { controller_.LinksChanged(flags); });
     if (options_.simulate) {
         mouse_ = sim::VirtualMouse::Create(
             sim::VirtualMouse::OptionsFromEnvironment(*options_.simulate));
@@ -65,8 +71,8 @@ DeviceSession::DeviceSession(toolkit::Window& window, Options options)
             platform::Trace("vendor library missing; the wired link stays absent");
         }
     }
-    reports_ = std::make_unique<protocol::DeviceReports>(state_, *this, vendor_);
-    jobs_ = std::make_unique<protocol::PageJobs>(state_, *this, ui_queue_->poster());
+    reports_ = std::make_unique<protocol::DeviceReports>(state_, controller_, vendor_);
+    jobs_ = std::make_unique<protocol::SessionJobs>(state_, controller_, ui_queue_->poster());
     protocol::Clock& clock = options_.clock != nullptr ? *options_.clock : real_clock_;
     worker_ = std::make_unique<protocol::Worker>(*jobs_, clock);
 }
@@ -117,16 +123,16 @@ void DeviceSession::SaveNow() {
 }
 
 void DeviceSession::Start() {
-    if (QWidget* page = window_.Find<QWidget>(QString::fromLatin1(kPageContainer))) {
-        // The page's handlers come with the page; until then its notifications are dropped
-        // here instead of reaching the main window.
-        window_.RegisterVirtualWindow(QString::fromLatin1(kPageName), page, {});
+    if (QWidget* root = window_.Widget()) {
+        root->installEventFilter(this);
+        controller_.SetShown(root->isVisible() && !root->isMinimized());
     }
+    RegisterPage();
     controls_.ApplyItemTexts();
     state_.force_full_apply = true;
     LoadStores();
     started_ = true;
-    RefreshFromProfile();
+    controller_.ShowProfiles();
     StartWiredLink();
     StartReceivers();
     if (options_.simulate == sim::SimLink::kBle) {
@@ -134,8 +140,26 @@ void DeviceSession::Start() {
     } else if (!options_.simulate) {
         StartBluetooth();
     }
-    UpdateAnyLink();
-    Post(msg::WM_MS5_DEVICE_STATE, 0, 0);
+    controller_.LinksChanged(state_.links.flags());
+}
+
+// The page's controls notify the controller; the main window never sees them.
+void DeviceSession::RegisterPage() {
+    QWidget* page = window_.Find<QWidget>(QString::fromLatin1(kPageContainer));
+    if (page == nullptr) {
+        return;
+    }
+    toolkit::NotifyTable table;
+    for (toolkit::NotifyType type :
+         {toolkit::NotifyType::kClick, toolkit::NotifyType::kSelectChanged,
+          toolkit::NotifyType::kItemSelect, toolkit::NotifyType::kCheckClick,
+          toolkit::NotifyType::kKillFocus, toolkit::NotifyType::kReturn,
+          toolkit::NotifyType::kValueChanged, toolkit::NotifyType::kTextChanged}) {
+        table[type] = [this, type](const toolkit::Notification& n) {
+            controller_.Notify(type, n.sender_name.toStdString(), n.wparam);
+        };
+    }
+    window_.RegisterVirtualWindow(QString::fromLatin1(kPageName), page, std::move(table));
 }
 
 void DeviceSession::LoadStores() {
@@ -151,33 +175,19 @@ void DeviceSession::LoadStores() {
     state_.active_profile_index = header.active_profile_index;
     state_.current_profile = state_.profiles[header.active_profile_index].get();
     *state_.applied_profile = *state_.current_profile;
-
-    if (auto* list = window_.Find<QListWidget>(QStringLiteral("ms_5_list_profile"))) {
-        const QSignalBlocker block(list);
-        list->clear();
-        for (const auto& profile : state_.profiles) {
-            list->addItem(QString::fromUtf16(profile->name));
-        }
-        list->setCurrentRow(state_.active_profile_index);
-    }
 }
 
 void DeviceSession::StartWiredLink() {
     if (!vendor_) {
-        SetVisible("ms_5_wired", false);
         return;
     }
     vendor_->SetVidPid(protocol::kWiredVendorId, protocol::kWiredProductId);
     vendor_->OpenDevMonitor(window_.Handle(), msg::WM_MS5_DRIVER_DATA, msg::WM_MS5_DRIVER_PLUG);
     if (vendor_->OpenFeatureDevice()) {
-        state_.links.wired = protocol::WiredState::kConnected;
         state_.handles.wired = vendor_;
-        SetText("ms_5_label_power", LanguageText("charging_text"));
-        SetTimer(protocol::kTimerChargeAnimation, protocol::kChargeAnimationMs);
-        SetVisible("ms_5_wired", true);
-        Post(msg::WM_MS5_LINK_READY, 1, 0);
-    } else {
-        SetVisible("ms_5_wired", false);
+        state_.links.Set(protocol::Link::kWired, true);
+        controller_.BatteryCharging();
+        controller_.LinkReady();
     }
 }
 
@@ -218,19 +228,19 @@ void DeviceSession::StartReceivers() {
 void DeviceSession::StartBluetooth() {
     bluez_ = new device::BluezClient(QDBusConnection::systemBus(), this);
     connect(bluez_, &device::BluezClient::MouseArrived, this, [this] {
-        if (!state_.links.ble) {
+        if (!state_.links.flags().ble) {
             SetBleLink(true);
         }
         RefreshBleWriter();
     });
     connect(bluez_, &device::BluezClient::ObjectsListed, this, [this] {
-        if (bluez_->IsMousePresent() != state_.links.ble) {
+        if (bluez_->IsMousePresent() != state_.links.flags().ble) {
             SetBleLink(bluez_->IsMousePresent());
         }
         RefreshBleWriter();
     });
     connect(bluez_, &device::BluezClient::MouseGone, this, [this] {
-        if (state_.links.ble && !bluez_->IsMousePresent()) {
+        if (state_.links.flags().ble && !bluez_->IsMousePresent()) {
             SetBleLink(false);
         }
         RefreshBleWriter();
@@ -239,10 +249,10 @@ void DeviceSession::StartBluetooth() {
     // subscription follow the characteristics, not only the presence.
     connect(bluez_, &device::BluezClient::CharacteristicsChanged, this, [this] {
         RefreshBleWriter();
-        if (state_.links.ble && !bluez_->HasNotificationRegistration() &&
+        if (state_.links.flags().ble && !bluez_->HasNotificationRegistration() &&
             bluez_->RegisterNotifications()) {
-            KillTimer(protocol::kTimerBleRegister);
-            Post(msg::WM_MS5_LINK_READY, 1, 0);
+            window_.KillTimer(kTimerBleRegister);
+            controller_.LinkReady();
         }
     });
     connect(bluez_, &device::BluezClient::NotificationValue, this, [this](const QByteArray& value) {
@@ -263,17 +273,17 @@ void DeviceSession::StartBluetooth() {
 }
 
 void DeviceSession::RefreshBleWriter() {
-    if (bluez_ == nullptr || !state_.links.ble) {
+    if (bluez_ == nullptr || !state_.links.flags().ble) {
         return;
     }
     state_.handles.ble = std::make_shared<device::BluezWriter>(bluez_->WriteTarget());
 }
 
 void DeviceSession::OnBleRegisterTimer() {
-    KillTimer(protocol::kTimerBleRegister);
+    window_.KillTimer(kTimerBleRegister);
     if (bluez_ != nullptr && !bluez_->HasNotificationRegistration()) {
         bluez_->RegisterNotifications();
-        Post(msg::WM_MS5_LINK_READY, 1, 0);
+        controller_.LinkReady();
     }
 }
 
@@ -289,49 +299,34 @@ void DeviceSession::StartBluetoothSim() {
 }
 
 void DeviceSession::SetBleLink(bool up) {
-    state_.links.ble = up;
-    SetVisible("ms_5_BLE", up);
+    reports_->SetBleLink(up);
     if (up) {
-        // The mouse is on Bluetooth: the receivers' links end, their watchdogs stop.
-        reports_->SetLink24g(false);
-        reports_->SetLink4k(false);
-        reports_->SetLink4kB(false);
-        for (int id : {protocol::kTimerWatchdog24g, protocol::kTimerWatchdog4k,
-                       protocol::kTimerWatchdog4kB}) {
-            KillTimer(id);
-        }
-        SetProgress("ms_5_progress_power", 100);
-        SetText("ms_5_label_power", "100%");
         RefreshBleWriter();
         if (bluez_ != nullptr) {
-            SetTimer(protocol::kTimerBleRegister, kBleRegisterDelayMs);
+            window_.SetTimer(kTimerBleRegister, kBleRegisterDelayMs);
         }
     } else {
         state_.handles.ble.reset();
-        KillTimer(protocol::kTimerBleRegister);
-        KillTimer(protocol::kTimerChargeAnimation);
+        window_.KillTimer(kTimerBleRegister);
         if (bluez_ != nullptr) {
             bluez_->UnregisterNotifications();
         }
     }
-    reports_->RefreshModeControls();
-    UpdateAnyLink();
-    Post(msg::WM_MS5_DEVICE_STATE, 0, 0);
-}
-
-void DeviceSession::UpdateAnyLink() {
-    state_.links.any_link = state_.links.AnyUp();
 }
 
 void DeviceSession::OnPageTimer(int id) {
-    if (reports_->OnPageTimer(id)) {
+    if (controller_.OnTimer(id)) {
         return;
     }
-    if (id == protocol::kTimerBleRegister) {
+    if (const auto timer = PageController::DeviceTimerOf(id)) {
+        reports_->OnTimer(*timer);
+        return;
+    }
+    if (id == kTimerBleRegister) {
         OnBleRegisterTimer();
         return;
     }
-    KillTimer(id);  // the settings scroll comes with the page's handlers
+    window_.KillTimer(id);
 }
 
 void DeviceSession::OnDriverEvent(uint32_t value) {
@@ -348,7 +343,16 @@ void DeviceSession::OnMenuItem(const QString& name) {
 
 void DeviceSession::RefreshFromProfile() {
     controls_.ApplyItemTexts();
-    controls_.Refresh(state_.current_profile, state_.links);
+    controller_.RefreshFromProfile();
+}
+
+bool DeviceSession::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type == QEvent::Show || type == QEvent::Hide || type == QEvent::WindowStateChange) {
+        const QWidget* root = window_.Widget();
+        controller_.SetShown(root != nullptr && root->isVisible() && !root->isMinimized());
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void DeviceSession::ReopenReceivers24g() {
@@ -363,29 +367,10 @@ void DeviceSession::ReopenReceivers4k() {
     }
 }
 
-void DeviceSession::SetVisible(std::string_view control, bool visible) {
-    controls_.SetVisible(control, visible);
-}
-void DeviceSession::Select(std::string_view control) {
-    controls_.Select(control);
-}
-void DeviceSession::SetChecked(std::string_view control, bool checked) {
-    controls_.SetChecked(control, checked);
-}
-void DeviceSession::SetProgress(std::string_view control, int value) {
-    controls_.SetProgress(control, value);
-}
-void DeviceSession::SetText(std::string_view control, const std::string& text) {
-    controls_.SetText(control, QString::fromStdString(text));
-}
-std::string DeviceSession::LanguageText(std::string_view key) {
-    return texts_.Text(key);
-}
-void DeviceSession::UpdateLightControls() {
-    controls_.UpdateLightControls(state_.current_profile ? state_.current_profile->light_mode : 0);
-}
-
-void DeviceSession::SaveStore() {
+void DeviceSession::SaveProfiles() {
+    if (!started_) {
+        return;
+    }
     profile::ProfileStoreHeader header;
     header.active_profile_index = state_.active_profile_index;
     const profile::FileStatus status =
@@ -399,14 +384,13 @@ void DeviceSession::SaveStore() {
     }
 }
 
-void DeviceSession::SetTimer(int id, int period_ms) {
-    window_.SetTimer(id, period_ms);
+profile::ImportedProfile DeviceSession::Import(const std::filesystem::path& path) {
+    return profile::ImportProfile(path, state_.profiles, macros_, macro_store_);
 }
-void DeviceSession::KillTimer(int id) {
-    window_.KillTimer(id);
-}
-void DeviceSession::Post(std::uint32_t message, std::uintptr_t wparam, std::intptr_t lparam) {
-    window_.Post(message, wparam, lparam);
+
+macro::FileStatus DeviceSession::Export(const std::filesystem::path& path,
+                                        const profile::ProfileInfo& record) {
+    return profile::ExportProfile(path, record);
 }
 
 void DeviceSession::OnReceiverLive(device::ReceiverFamily family,

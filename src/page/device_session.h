@@ -10,11 +10,13 @@
 #include "macro/macro_store.h"
 #include "macro/text_lookup.h"
 #include "page/device_host.h"
+#include "page/modal_page_dialogs.h"
+#include "page/page_controller.h"
 #include "page/page_controls.h"
-#include "page/page_state.h"
-#include "page/page_view.h"
+#include "page/profile_files.h"
 #include "profile/profile_store.h"
 #include "protocol/clock.h"
+#include "protocol/session_state.h"
 #include "sim/virtual_mouse.h"
 
 namespace talvik::device {
@@ -27,7 +29,7 @@ class UiTaskQueue;
 
 namespace talvik::protocol {
 class DeviceReports;
-class PageJobs;
+class SessionJobs;
 class VendorLibrary;
 class Worker;
 }  // namespace talvik::protocol
@@ -42,12 +44,13 @@ class Window;
 
 namespace talvik::page {
 
-// The device side of the main window: the page's settings data and stores, the worker, the
-// report handlers and the links to the mouse (the real devices, or the virtual mouse). It lives
-// on the UI thread; readers, the worker and the virtual mouse reach it through posted tasks.
+// The device side of the main window: the session's data and stores, the worker, the report
+// handlers and the links to the mouse (the real devices, or the virtual mouse), with the page's
+// controller in front. It lives on the UI thread; readers, the worker and the virtual mouse reach
+// it through posted tasks.
 class DeviceSession final : public QObject,
                             public DeviceHost,
-                            public PageView,
+                            public ProfileFiles,
                             public device::ReportSink {
     Q_OBJECT
 public:
@@ -57,6 +60,8 @@ public:
         std::optional<sim::SimLink> simulate;
         // The protocol's pauses; null: real time. Tests give a virtual clock.
         protocol::Clock* clock = nullptr;
+        // Where the page's dialogs come from; null: real windows over the main window.
+        PageDialogs* dialogs = nullptr;
     };
 
     // `window` holds the page's controls and receives the page's timers and messages.
@@ -72,31 +77,26 @@ public:
     // destructor calls it too.
     void Shutdown();
 
-    const PageState& State() const { return state_; }
+    const protocol::SessionState& State() const { return state_; }
     std::shared_ptr<sim::VirtualMouse> VirtualMouse() const { return mouse_; }
+    PageController& Controller() { return controller_; }
 
     // DeviceHost
     void OnPageTimer(int id) override;
     void OnDriverEvent(uint32_t value) override;
     void PostToWorker(uintptr_t wparam, intptr_t lparam) override;
     void OnMenuItem(const QString& name) override;
-    bool AnyLink() const override { return state_.links.any_link; }
+    bool AnyLink() const override { return state_.links.any(); }
     void RefreshFromProfile() override;
     void ReopenReceivers24g() override;
     void ReopenReceivers4k() override;
 
-    // PageView
-    void SetVisible(std::string_view control, bool visible) override;
-    void Select(std::string_view control) override;
-    void SetChecked(std::string_view control, bool checked) override;
-    void SetProgress(std::string_view control, int value) override;
-    void SetText(std::string_view control, const std::string& text) override;
-    std::string LanguageText(std::string_view key) override;
-    void UpdateLightControls() override;
-    void SaveStore() override;
-    void SetTimer(int id, int period_ms) override;
-    void KillTimer(int id) override;
-    void Post(std::uint32_t message, std::uintptr_t wparam, std::intptr_t lparam) override;
+    // ProfileFiles
+    void SaveProfiles() override;
+    profile::ImportedProfile Import(const std::filesystem::path& path) override;
+    macro::FileStatus Export(const std::filesystem::path& path,
+                             const profile::ProfileInfo& record) override;
+    std::filesystem::path DataFolder() const override { return options_.data_dir; }
 
     // ReportSink
     void OnReceiverLive(device::ReceiverFamily family, std::shared_ptr<platform::HidDevice> command,
@@ -104,6 +104,10 @@ public:
     void OnHeartbeat(device::ReceiverFamily family) override;
     void OnReport(device::ReceiverFamily family, std::span<const uint8_t> report) override;
     void OnReceiverRemoved(device::ReceiverFamily family) override;
+
+protected:
+    // Follows the main window being shown, hidden or minimised.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     class Texts : public macro::TextLookup {
@@ -115,6 +119,7 @@ private:
         toolkit::Window& window_;
     };
 
+    void RegisterPage();
     void LoadStores();
     void StartWiredLink();
     void StartReceivers();
@@ -124,13 +129,14 @@ private:
     // A writer for the worker from what the Bluetooth daemon lists now.
     void RefreshBleWriter();
     void OnBleRegisterTimer();
-    void UpdateAnyLink();
 
     toolkit::Window& window_;
     Options options_;
     Texts texts_;
+    protocol::SessionState state_;
     PageControls controls_;
-    PageState state_;
+    ModalPageDialogs modal_dialogs_;
+    PageController controller_;
     profile::ProfileStore store_;
     macro::MacroStore macro_store_;
     macro::MacroList macros_;
@@ -138,7 +144,7 @@ private:
     std::unique_ptr<device::UiTaskQueue> ui_queue_;
     std::shared_ptr<protocol::VendorLibrary> vendor_;
     std::unique_ptr<protocol::DeviceReports> reports_;
-    std::unique_ptr<protocol::PageJobs> jobs_;
+    std::unique_ptr<protocol::SessionJobs> jobs_;
     std::unique_ptr<protocol::Worker> worker_;
     std::shared_ptr<sim::VirtualMouse> mouse_;
     std::unique_ptr<sim::SimControl> sim_control_;

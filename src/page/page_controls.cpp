@@ -5,11 +5,15 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QProgressBar>
+#include <QScrollArea>
 #include <QSignalBlocker>
 
 #include "app/toolkit/toolkit.h"
 #include "app/toolkit/window.h"
+#include "macro/record_name.h"
+#include "page/page_texts.h"
 #include "profile/button_function.h"
 #include "profile/profile_record.h"
 #include "protocol/links.h"
@@ -32,8 +36,53 @@ QWidget* PageControls::Control(std::string_view name) const {
     return window_.Find<QWidget>(Name(name));
 }
 
-QString PageControls::Text(const char* key) const {
-    return window_.toolkit().Text(QString::fromLatin1(key));
+std::string PageControls::LanguageText(std::string_view key) const {
+    return window_.toolkit().Text(Name(key)).toStdString();
+}
+
+bool PageControls::IsChecked(std::string_view control) const {
+    auto* box = qobject_cast<QAbstractButton*>(Control(control));
+    return box != nullptr && box->isChecked();
+}
+
+std::string PageControls::Text(std::string_view control) const {
+    QWidget* widget = Control(control);
+    if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+        return edit->text().toStdString();
+    }
+    if (auto* label = qobject_cast<QLabel*>(widget)) {
+        return label->text().toStdString();
+    }
+    return {};
+}
+
+void PageControls::SetProfileRows(const std::vector<std::u16string>& names, int selected) {
+    auto* list = window_.Find<QListWidget>(QStringLiteral("ms_5_list_profile"));
+    if (list == nullptr) {
+        return;
+    }
+    const QSignalBlocker block(list);
+    list->clear();
+    for (const std::u16string& name : names) {
+        auto* row = new QListWidgetItem(QString::fromStdU16String(name), list);
+        row->setSizeHint(QSize(row->sizeHint().width(), 22));
+    }
+    list->setCurrentRow(selected);
+}
+
+void PageControls::SetProfileRowText(int row, const std::u16string& name) {
+    auto* list = window_.Find<QListWidget>(QStringLiteral("ms_5_list_profile"));
+    if (list != nullptr && row >= 0 && row < list->count()) {
+        list->item(row)->setText(QString::fromStdU16String(name));
+    }
+}
+
+void PageControls::ScrollIntoView(std::string_view container) {
+    QWidget* target = Control(container);
+    auto* column = window_.Find<QScrollArea>(QStringLiteral("ms_5_ver_setting"));
+    if (column != nullptr && target != nullptr) {
+        column->ensureWidgetVisible(target, 0, 0);
+    }
 }
 
 void PageControls::SetVisible(std::string_view control, bool visible) {
@@ -55,7 +104,7 @@ void PageControls::SetChecked(std::string_view control, bool checked) {
     }
 }
 
-void PageControls::SetProgress(std::string_view control, int value) {
+void PageControls::SetValue(std::string_view control, int value) {
     if (auto* bar = qobject_cast<QProgressBar*>(Control(control))) {
         bar->setValue(std::clamp(value, bar->minimum(), bar->maximum()));
     } else if (auto* slider = qobject_cast<QAbstractSlider*>(Control(control))) {
@@ -64,7 +113,8 @@ void PageControls::SetProgress(std::string_view control, int value) {
     }
 }
 
-void PageControls::SetText(std::string_view control, const QString& text) {
+void PageControls::SetText(std::string_view control, const std::string& utf8) {
+    const QString text = QString::fromStdString(utf8);
     QWidget* widget = Control(control);
     if (auto* label = qobject_cast<QLabel*>(widget)) {
         label->setText(text);
@@ -104,65 +154,68 @@ void PageControls::UpdateLightControls(int light_mode) {
     SetVisible("ms_5_hor_light_color", colour);
 }
 
-void PageControls::UpdateModeControls(const protocol::LinkFlags& links) {
+ModeSections ModeSectionsFor(const protocol::LinkFlags& links, bool prate_open,
+                             bool debounce_open) {
     const bool low_rate = links.wired_up() || links.link_24g;
     const bool high_rate = links.link_4k || links.link_4k_b;
     const bool ble_only = links.ble && !low_rate && !high_rate;
-    auto* prate = qobject_cast<QAbstractButton*>(Control("ms_5_check_prate"));
-    const bool open = prate != nullptr && prate->isChecked();
-    SetVisible("ms_5_check_prate", !ble_only);
-    SetVisible("ms_5_ver_prate", open && low_rate && !high_rate);
-    SetVisible("ms_5_ver_prate_hs", open && high_rate);
-    SetVisible("ms_5_check_key_debounce", !ble_only);
-    auto* debounce = qobject_cast<QAbstractButton*>(Control("ms_5_check_key_debounce"));
-    SetVisible("ms_5_hor_key_debounce", !ble_only && debounce != nullptr && debounce->isChecked());
+    ModeSections s;
+    s.check_prate = !ble_only;
+    // The cable and the 2.4 GHz receiver take the four rates, the 4K receivers the seven.
+    s.ver_prate = prate_open && low_rate;
+    s.ver_prate_hs = prate_open && !low_rate && high_rate;
+    s.check_debounce = !ble_only;
+    s.hor_debounce = !ble_only && debounce_open;
+    return s;
 }
 
-void PageControls::Refresh(const profile::ProfileInfo* p, const protocol::LinkFlags& links) {
-    UpdateLightControls(p != nullptr ? p->light_mode : 0);
+void PageControls::UpdateModeControls(const protocol::LinkFlags& links) {
+    const ModeSections s =
+        ModeSectionsFor(links, IsChecked("ms_5_check_prate"), IsChecked("ms_5_check_key_debounce"));
+    SetVisible("ms_5_check_prate", s.check_prate);
+    SetVisible("ms_5_ver_prate", s.ver_prate);
+    SetVisible("ms_5_ver_prate_hs", s.ver_prate_hs);
+    SetVisible("ms_5_check_key_debounce", s.check_debounce);
+    SetVisible("ms_5_hor_key_debounce", s.hor_debounce);
+}
+
+void PageControls::Refresh(const profile::ProfileInfo& p, const protocol::LinkFlags& links) {
+    UpdateLightControls(p.light_mode);
     UpdateModeControls(links);
-    if (p == nullptr) {
-        return;
-    }
-    Select(Numbered("ms_5_option_dpi_step_", p->current_dpi_stage + 1));
+    Select(Numbered("ms_5_option_dpi_step_", p.current_dpi_stage + 1));
     for (int k = 0; k < profile::kDpiStages; ++k) {
-        const QString dpi = QString::number(p->dpi_value[k] * 50);
-        SetProgress(Numbered("ms_5_slider_dpi_", k + 1), p->dpi_value[k]);
+        const std::string dpi = DpiText(p.dpi_value[k]);
+        SetValue(Numbered("ms_5_slider_dpi_", k + 1), p.dpi_value[k]);
         SetText(Numbered("ms_5_label_dpi_", k + 1), dpi);
         SetText(Numbered("ms_5_edit_dpi_", k + 1), dpi);
-        SetSwatch(Numbered("ms_5_btn_dpi_color_", k + 1), p->dpi_color[k]);
+        SetSwatch(Numbered("ms_5_btn_dpi_color_", k + 1), p.dpi_color[k]);
     }
     if (auto* combo = qobject_cast<QComboBox*>(Control("ms_5_combo_light"))) {
         const QSignalBlocker block(combo);
-        combo->setCurrentIndex(p->light_mode);
+        combo->setCurrentIndex(p.light_mode);
     }
-    SetProgress("ms_5_slider_brightness", p->brightness);
-    SetProgress("ms_5_slider_breathspeed", p->breath_speed);
-    SetSwatch("ms_5_btn_light_color", p->light_color);
-    Select(Numbered("ms_5_btn_prate_", p->polling_rate + 1));
-    Select(Numbered("ms_5_btn_prate_hs_", p->polling_rate_hs + 1));
-    Select(Numbered("ms_5_option_lift_of_distance_", p->lift_off_distance + 1));
-    Select(Numbered("ms_5_option_ripple_control_", p->ripple_control + 1));
-    Select(Numbered("ms_5_option_angle_snap_", p->angle_snap + 1));
-    Select(Numbered("ms_5_option_motion_sync_", p->motion_sync + 1));
-    SetProgress("ms_5_slider_light_off", p->light_off_time);
-    SetText("ms_5_label_light_off", QStringLiteral("%1%2 %3")
-                                        .arg(Text("sleep_timer_1_text"))
-                                        .arg(p->light_off_time * 30)
-                                        .arg(Text("sleep_timer_4_text")));
-    SetProgress("ms_5_slider_sleep_timer", p->sleep_timer);
-    SetText("ms_5_label_sleep_timer", QStringLiteral("%1%2 %3")
-                                          .arg(Text("sleep_timer_3_text"))
-                                          .arg(p->sleep_timer)
-                                          .arg(Text("sleep_timer_2_text")));
-    SetProgress("ms_5_slider_key_debounce", p->key_debounce);
-    SetText("ms_5_label_key_debounce", QStringLiteral("%1 MS").arg(p->key_debounce * 2));
+    SetValue("ms_5_slider_brightness", p.brightness);
+    SetValue("ms_5_slider_breathspeed", p.breath_speed);
+    SetSwatch("ms_5_btn_light_color", p.light_color);
+    Select(Numbered("ms_5_btn_prate_", p.polling_rate + 1));
+    Select(Numbered("ms_5_btn_prate_hs_", p.polling_rate_hs + 1));
+    Select(Numbered("ms_5_option_lift_of_distance_", p.lift_off_distance + 1));
+    Select(Numbered("ms_5_option_ripple_control_", p.ripple_control + 1));
+    Select(Numbered("ms_5_option_angle_snap_", p.angle_snap + 1));
+    Select(Numbered("ms_5_option_motion_sync_", p.motion_sync + 1));
+    SetChecked("ms_5_check_movemode", p.move_mode != 0);
+    SetValue("ms_5_slider_light_off", p.light_off_time);
+    SetText("ms_5_label_light_off", LightOffText(*this, p.light_off_time));
+    SetValue("ms_5_slider_sleep_timer", p.sleep_timer);
+    SetText("ms_5_label_sleep_timer", SleepTimerText(*this, p.sleep_timer));
+    SetValue("ms_5_slider_key_debounce", p.key_debounce);
+    SetText("ms_5_label_key_debounce", DebounceText(p.key_debounce));
     for (int b = 0; b < profile::kUsedButtons; ++b) {
-        const profile::ButtonAssign& button = p->buttons[b];
+        const profile::ButtonAssign& button = p.buttons[b];
         const std::string_view key = profile::ButtonFunctionTextKey(button.function);
-        QString label = key.empty() ? QString() : window_.toolkit().Text(Name(key));
+        std::string label = key.empty() ? std::string() : LanguageText(key);
         if (button.macro_name[0] != 0 && !key.empty() && key == "assign_macro_text") {
-            label += QString::fromUtf16(button.macro_name);
+            label += QString::fromStdU16String(macro::ReadName(button.macro_name)).toStdString();
         }
         SetText(Numbered("ms_5_btn_key_", b + 1), label);
     }

@@ -4,21 +4,31 @@
 #include <memory>
 #include <span>
 
-#include "page/page_state.h"
-#include "page/page_view.h"
+#include "protocol/device_events.h"
 #include "protocol/mouse_report.h"
+#include "protocol/session_state.h"
 #include "protocol/vendor_library.h"
 
 namespace talvik::protocol {
 
+// A receiver that has not reported for this long counts as gone.
+inline constexpr int kWatchdogMs = 6000;
+// The cable's mouse needs this long after it appeared before it can be opened.
+inline constexpr int kWiredOpenDelayMs = 1000;
+
+// Driver-event codes of the vendor library's plug message.
+inline constexpr std::uint32_t kDriverArrived = 0x7F000001;
+inline constexpr std::uint32_t kDriverRemoved = 0x7F000002;
+inline constexpr std::uint32_t kDriverOther = 0x7F000000;
+
 // What the mouse reports by itself, and the live link state: DPI-stage and polling switches,
 // battery and charging, heartbeat watchdogs, the wired plug events and the Bluetooth LE settings
 // reply. UI thread only: reader threads and the Bluetooth LE transport post their reports here.
+// It tells `events` what happened and never names a control.
 class DeviceReports {
 public:
     // `vendor` may be null (library missing): the wired link then never comes up.
-    DeviceReports(page::PageState& state, page::PageView& view,
-                  std::shared_ptr<VendorLibrary> vendor);
+    DeviceReports(SessionState& state, DeviceEvents& events, std::shared_ptr<VendorLibrary> vendor);
 
     // a = marker | type << 8, b = val_lo | val_hi << 8.
     void HandleReport24g(std::uint16_t a, std::uint16_t b);
@@ -37,10 +47,10 @@ public:
     void SetLink24g(bool up);
     void SetLink4k(bool up);
     void SetLink4kB(bool up);
-    void RefreshModeControls();
+    // The mouse is on Bluetooth LE (or left it): the receivers' links end with it.
+    void SetBleLink(bool up);
 
-    // Timers 592..599; false for the ones that belong to other parts of the page (594, 598).
-    bool OnPageTimer(int id);
+    void OnTimer(DeviceTimer timer);
 
 private:
     enum class Source { k24g, k4k, k4kB, kBle };
@@ -48,14 +58,12 @@ private:
     bool HandlePolling(Source source, const MouseReport& report);
     void HandleBattery(Source source, const MouseReport& report);
     void KeepLink(Source source, bool up);
-    void ShowLevel(int level);
     void SaveReported(bool stage, bool polling);
     void FinishWiredArrival();
-    void UpdateAnyLink();
     bool AnyReceiverOrBle() const;
 
-    page::PageState& state_;
-    page::PageView& view_;
+    SessionState& state_;
+    DeviceEvents& events_;
     std::shared_ptr<VendorLibrary> vendor_;
     bool wired_open_pending_ = false;
 };

@@ -13,12 +13,11 @@
 #include "profile/profile_record.h"
 #include "protocol/apply.h"
 #include "protocol/clock.h"
+#include "protocol/device_events.h"
 #include "protocol/links.h"
 #include "protocol/read_back.h"
 
 namespace talvik::protocol {
-
-enum class JobKind { kApply, kReadBack };
 
 // What a job needs, copied on the UI thread when the job starts.
 struct JobInput {

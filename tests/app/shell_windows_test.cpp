@@ -18,7 +18,7 @@
 
 #include "app/about_window.h"
 #include "app/main_window.h"
-#include "app/msg_window.h"
+#include "app/toolkit/msg_window.h"
 #include "app/toolkit/popup_menu.h"
 #include "app/toolkit/toolkit.h"
 #include "page/color_palette.h"
@@ -30,6 +30,7 @@ namespace talvik::app {
 namespace {
 
 using test::WaitUntil;
+using toolkit::MsgWindow;
 
 QString ResDir() {
     return QStringLiteral(TALVIK_SOURCE_DIR "/res/");

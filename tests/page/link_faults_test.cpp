@@ -3,8 +3,9 @@
 
 #include "../app/qt_wait.h"
 #include "../device/bluez_mock.h"
+#include "device/ble/bluez_client.h"
+#include "page/page_timers.h"
 #include "profile/profile_store.h"
-#include "protocol/page_timers.h"
 #include "session_rig.h"
 
 namespace talvik::page {
@@ -28,7 +29,7 @@ TEST(LateLinks, CablePluggedInAfterStartUpTakesTheApply) {
     ASSERT_TRUE(mouse->Command("plug"));
     // The open waits a second for the device to settle; the test takes that timer's turn.
     ASSERT_TRUE(WaitUntil([&] {
-        rig.session->OnPageTimer(protocol::kTimerWiredOpen);
+        rig.session->OnPageTimer(kTimerWiredOpen);
         return rig.session->AnyLink();
     }));
     rig.window->Post(msg::WM_MS5_POST_WORKER, 0, 0);
@@ -50,11 +51,14 @@ TEST(LateLinks, BluetoothMouseWhoseServicesArriveLaterTakesTheApply) {
     test::SessionRig rig;
     rig.Build(std::nullopt);  // the real links, Bluetooth LE on the mock daemon
     ASSERT_TRUE(rig.session);
+    const auto* client = rig.session->findChild<device::BluezClient*>();
+    ASSERT_NE(client, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return client->Listed(); }, 5000));
 
     // The daemon reports the connection first and the mouse's services afterwards.
     const auto mouse = mock.AddDevice(QStringLiteral("AA:BB:CC:DD:EE:01"),
                                       QStringLiteral("usb:v331Ap5044d0001"), true, false);
-    ASSERT_TRUE(WaitUntil([&] { return rig.session->State().links.ble; }, 5000));
+    ASSERT_TRUE(WaitUntil([&] { return rig.session->State().links.flags().ble; }, 5000));
     mock.AddGatt(mouse);
     // The subscription follows the writer's refresh in the same step.
     ASSERT_TRUE(WaitUntil(

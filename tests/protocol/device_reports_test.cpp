@@ -4,16 +4,13 @@
 
 #include <cstring>
 
-#include "fake_view.h"
-#include "page/page_state.h"
-#include "platform/messages.h"
+#include "fake_events.h"
 #include "profile/profile_defaults.h"
-#include "protocol/page_timers.h"
 
 namespace talvik::protocol {
 namespace {
 
-using testing::FakeView;
+using testing::FakeEvents;
 
 class FakeVendor final : public VendorLibrary {
 public:
@@ -36,15 +33,17 @@ struct ReportRig {
         state.profiles.push_back(profile::CreateProfile());
         state.current_profile = state.profiles[0].get();
         *state.applied_profile = *state.current_profile;
+        state.links.SetListener([this](const LinkFlags& f) { events.LinksChanged(f); });
     }
     profile::ProfileInfo& current() { return *state.current_profile; }
     profile::ProfileInfo& applied() { return *state.applied_profile; }
+    const LinkFlags& links() const { return state.links.flags(); }
 
-    page::PageState state;
-    FakeView view;
+    SessionState state;
+    FakeEvents events;
     std::shared_ptr<FakeVendor> vendor_ptr = std::make_shared<FakeVendor>();
     FakeVendor& vendor = *vendor_ptr;
-    DeviceReports reports{state, view, vendor_ptr};
+    DeviceReports reports{state, events, vendor_ptr};
 };
 
 std::uint16_t A(std::uint8_t marker, std::uint8_t type) {
@@ -54,14 +53,11 @@ std::uint16_t B(std::uint8_t lo, std::uint8_t hi = 0) {
     return static_cast<std::uint16_t>(lo | hi << 8);
 }
 
-TEST(StageReports, MarkedStageSwitchSelectsShowsAndSaves) {
+TEST(StageReports, MarkedStageSwitchIsAnnouncedAndSaved) {
     ReportRig rig;
     rig.reports.HandleReport24g(A(0xC5, 0x10), B(3));
     EXPECT_EQ(rig.current().current_dpi_stage, 2);
-    EXPECT_EQ(rig.view.selected, (std::vector<std::string>{"ms_5_option_dpi_step_3"}));
-    ASSERT_EQ(rig.view.posts.size(), 1u);
-    EXPECT_EQ(rig.view.posts[0], (FakeView::Posted{msg::WM_MS5_DPI_OSD, 4, 32}));
-    EXPECT_EQ(rig.view.saves, 1);
+    EXPECT_EQ(rig.events.log, (std::vector<std::string>{"stage 2 32", "save"}));
     EXPECT_EQ(rig.applied().current_dpi_stage, 2);
 }
 
@@ -69,8 +65,7 @@ TEST(StageReports, UnmarkedStageSwitchIsShownButNotSaved) {
     ReportRig rig;
     rig.reports.HandleReport24g(A(0x00, 0x10), B(3));
     EXPECT_EQ(rig.current().current_dpi_stage, 2);
-    EXPECT_EQ(rig.view.CountPosts(msg::WM_MS5_DPI_OSD), 1);
-    EXPECT_EQ(rig.view.saves, 0);
+    EXPECT_EQ(rig.events.log, (std::vector<std::string>{"stage 2 32"}));
     EXPECT_EQ(rig.applied().current_dpi_stage, 1);
 }
 
@@ -84,8 +79,7 @@ TEST(StageReports, StagesOutsideOneToEightAreIgnoredOnEveryLink) {
         rig.reports.HandleReport4kB(raw);
     }
     EXPECT_EQ(rig.current().current_dpi_stage, 1);
-    EXPECT_TRUE(rig.view.posts.empty());
-    EXPECT_EQ(rig.view.saves, 0);
+    EXPECT_TRUE(rig.events.log.empty());
 }
 
 TEST(StageReports, SavingKeepsEditsThatWereNotSentYet) {
@@ -102,8 +96,7 @@ TEST(PollingReports, FourKReportSetsOnlyTheHighSpeedRate) {
     rig.reports.HandleReport4k(A(0xC5, 0x20), B(0x43));
     EXPECT_EQ(rig.current().polling_rate_hs, 3);
     EXPECT_EQ(rig.current().polling_rate, 1);
-    EXPECT_EQ(rig.view.selected, (std::vector<std::string>{"ms_5_btn_prate_hs_4"}));
-    EXPECT_EQ(rig.view.saves, 1);
+    EXPECT_EQ(rig.events.log, (std::vector<std::string>{"polling", "save"}));
 }
 
 TEST(PollingReports, ReceiverReportsSetBothRates) {
@@ -126,149 +119,136 @@ TEST(PollingReports, NibblesBeyondTheOptionsAreRejected) {
     rig.reports.HandleReport4k(A(0xC5, 0x20), B(0x84));
     EXPECT_EQ(rig.current().polling_rate, 3);
     EXPECT_EQ(rig.current().polling_rate_hs, 3);
-    EXPECT_EQ(rig.view.saves, 0);
-    EXPECT_TRUE(rig.view.selected.empty());
+    EXPECT_TRUE(rig.events.log.empty());
 }
 
 TEST(BatteryReports, LevelRestartsTheWatchdogAndKeepsTheLink) {
     ReportRig rig;
     rig.reports.HandleReport24g(A(0xC5, 0x40), B(5, 57));
-    EXPECT_EQ(rig.view.progress["ms_5_progress_power"], (std::vector<int>{57}));
-    EXPECT_EQ(rig.view.text("ms_5_label_power"), "57%");
-    EXPECT_EQ(rig.view.timers.at(kTimerWatchdog24g), 6000);
-    EXPECT_TRUE(rig.state.links.link_24g);
-    EXPECT_EQ(rig.view.visible("ms_5_wireless"), true);
-    EXPECT_TRUE(rig.state.links.any_link);
-    EXPECT_EQ(rig.view.CountPosts(msg::WM_MS5_LINK_READY), 1);
+    EXPECT_EQ(rig.events.Last("level"), "level 57");
+    EXPECT_EQ(rig.events.timers.at(DeviceTimer::kWatchdog24g), kWatchdogMs);
+    EXPECT_TRUE(rig.links().link_24g);
+    EXPECT_TRUE(rig.links().any_link);
+    EXPECT_TRUE(rig.events.links.link_24g) << "the page heard of the link";
+    EXPECT_EQ(rig.events.Count("ready"), 1);
     // Six silent seconds end the link.
-    EXPECT_TRUE(rig.reports.OnPageTimer(kTimerWatchdog24g));
-    EXPECT_FALSE(rig.state.links.link_24g);
-    EXPECT_EQ(rig.view.visible("ms_5_wireless"), false);
-    EXPECT_FALSE(rig.state.links.any_link);
+    rig.reports.OnTimer(DeviceTimer::kWatchdog24g);
+    EXPECT_FALSE(rig.links().link_24g);
+    EXPECT_FALSE(rig.links().any_link);
+    EXPECT_FALSE(rig.events.links.any_link);
 }
 
 TEST(BatteryReports, EveryTypeWithTheBatteryBitButFifty) {
     for (std::uint8_t type : {0x40, 0x60, 0x70, 0xC0, 0xFF}) {
         ReportRig rig;
         rig.reports.HandleReport4k(A(0xC5, type), B(1, 40));
-        EXPECT_EQ(rig.view.text("ms_5_label_power"), "40%") << int(type);
-        EXPECT_TRUE(rig.state.links.link_4k) << int(type);
+        EXPECT_EQ(rig.events.Last("level"), "level 40") << int(type);
+        EXPECT_TRUE(rig.links().link_4k) << int(type);
     }
     ReportRig rig;
     rig.reports.HandleReport4k(A(0xC5, 0x50), B(1, 40));
     rig.reports.HandleReport4k(A(0x00, 0x40), B(1, 40));
-    EXPECT_EQ(rig.view.text("ms_5_label_power"), "");
-    EXPECT_FALSE(rig.state.links.link_4k);
+    EXPECT_EQ(rig.events.Last("level"), "");
+    EXPECT_FALSE(rig.links().link_4k);
 }
 
 TEST(BatteryReports, LevelsOutsideTheRangeAreNotShown) {
     ReportRig rig;
     rig.reports.HandleReport24g(A(0xC5, 0x40), B(1, 0));
     rig.reports.HandleReport24g(A(0xC5, 0x40), B(1, 101));
-    EXPECT_TRUE(rig.view.progress.empty());
+    EXPECT_EQ(rig.events.Count("level -"), 2);
     ReportRig ble;
     ble.reports.HandleReportBle(A(0xC5, 0x40), B(1, 0));
-    EXPECT_EQ(ble.view.text("ms_5_label_power"), "0%");
-    EXPECT_FALSE(ble.state.links.link_24g) << "Bluetooth reports keep no receiver link";
-    EXPECT_TRUE(ble.view.timers.empty());
+    EXPECT_EQ(ble.events.Last("level"), "level 0");
+    EXPECT_FALSE(ble.links().link_24g) << "Bluetooth reports keep no receiver link";
+    EXPECT_TRUE(ble.events.timers.empty());
 }
 
-TEST(BatteryReports, ChargingAnimatesUntilFull) {
+TEST(BatteryReports, ChargingThenFull) {
     ReportRig rig;
     rig.reports.HandleReport24g(A(0xC5, 0x40), B(3));
-    EXPECT_EQ(rig.view.timers.at(kTimerChargeAnimation), 30);
-    EXPECT_EQ(rig.view.text("ms_5_label_power"), "<charging_text>");
-    for (int i = 0; i < 52; ++i) {
-        rig.reports.OnPageTimer(kTimerChargeAnimation);
-    }
-    const auto& p = rig.view.progress["ms_5_progress_power"];
-    EXPECT_EQ(p[0], 0);
-    EXPECT_EQ(p[50], 100);
-    EXPECT_EQ(p[51], 0) << "past 100 it starts over";
+    EXPECT_EQ(rig.events.Last("charging"), "charging");
     rig.reports.HandleReport24g(A(0xC5, 0x40), B(2));
-    EXPECT_EQ(rig.view.timers.count(kTimerChargeAnimation), 0u);
-    EXPECT_EQ(rig.view.text("ms_5_label_power"), "100%");
+    EXPECT_EQ(rig.events.log.back(), "full");
 }
 
 TEST(BatteryReports, WiredMouseEndsTheReceiverLinks) {
     ReportRig rig;
-    rig.state.links.wired = WiredState::kConnected;
-    rig.state.links.link_4k_b = true;
+    LinkFlags flags;
+    flags.wired = WiredState::kConnected;
+    flags.link_4k_b = true;
+    rig.state.links.Assign(flags);
     const std::uint8_t charging[5] = {3, 0xC5, 0x40, 3, 0};
     rig.reports.HandleReport4kB(charging);
-    EXPECT_FALSE(rig.state.links.link_4k_b);
+    EXPECT_FALSE(rig.links().link_4k_b);
     rig.reports.HandleReport4k(A(0xC5, 0x40), B(3));
-    EXPECT_TRUE(rig.state.links.link_4k) << "charging keeps the 4K link";
+    EXPECT_TRUE(rig.links().link_4k) << "charging keeps the 4K link";
     rig.reports.HandleReport4k(A(0xC5, 0x40), B(2));
-    EXPECT_FALSE(rig.state.links.link_4k);
+    EXPECT_FALSE(rig.links().link_4k);
 }
 
 TEST(SaveOnlyReports, SaveOnFeatureLinksButNotFourKB) {
     ReportRig rig;
     rig.reports.HandleReport24g(A(0xC5, 0x80), B(5));
-    EXPECT_EQ(rig.view.saves, 1);
+    EXPECT_EQ(rig.events.Count("save"), 1);
     rig.reports.HandleReport24g(A(0xC5, 0x80), B(6));
     rig.reports.HandleReport24g(A(0xC5, 0x80), B(0));
     const std::uint8_t raw[5] = {3, 0xC5, 0x80, 1, 0};
     rig.reports.HandleReport4kB(raw);
-    EXPECT_EQ(rig.view.saves, 1);
+    EXPECT_EQ(rig.events.Count("save"), 1);
 }
 
-TEST(Links, FourKBLinkKeepsTheDeviceTab) {
+TEST(Links, EveryLinkCountsAndEachChangeIsAnnouncedOnce) {
     ReportRig rig;
     rig.reports.SetLink4kB(true);
     rig.reports.SetLink24g(true);
+    rig.reports.SetLink24g(true);
     rig.reports.SetLink24g(false);
-    EXPECT_TRUE(rig.state.links.any_link);
-    EXPECT_TRUE(rig.reports.OnPageTimer(kTimerWatchdog4kB));
-    EXPECT_FALSE(rig.state.links.any_link);
-    EXPECT_EQ(rig.view.visible("ms_5_wireless_4k"), false);
+    EXPECT_TRUE(rig.links().any_link) << "the 4K B link keeps the device tab";
+    EXPECT_EQ(rig.events.Count("links"), 3);
+    rig.reports.OnTimer(DeviceTimer::kWatchdog4kB);
+    EXPECT_FALSE(rig.links().any_link);
 }
 
-TEST(Links, BluetoothOnlyHidesPollingAndDebounce) {
+TEST(Links, BluetoothEndsTheReceiverLinksAndTheirWatchdogs) {
     ReportRig rig;
-    rig.state.links.ble = true;
-    rig.reports.RefreshModeControls();
-    EXPECT_EQ(rig.view.visible("ms_5_check_prate"), false);
-    EXPECT_EQ(rig.view.visible("ms_5_hor_key_debounce"), false);
-    EXPECT_EQ(rig.view.checked("ms_5_check_key_debounce"), false);
-    rig.reports.SetLink4k(true);
-    EXPECT_EQ(rig.view.visible("ms_5_check_prate"), true);
-    EXPECT_EQ(rig.view.visible("ms_5_ver_prate"), false);
-    EXPECT_GE(rig.view.light_updates, 2);
+    rig.reports.SetLink24g(true);
+    rig.events.StartTimer(DeviceTimer::kWatchdog24g, kWatchdogMs);
+    rig.reports.SetBleLink(true);
+    EXPECT_FALSE(rig.links().link_24g);
+    EXPECT_TRUE(rig.links().ble);
+    EXPECT_FALSE(rig.events.Running(DeviceTimer::kWatchdog24g));
+    EXPECT_EQ(rig.events.Last("full"), "full");
 }
 
 TEST(DriverEvents, PlugOpensAfterASecondUnplugCloses) {
     ReportRig rig;
     rig.reports.OnDriverEvent(kDriverArrived);
-    EXPECT_EQ(rig.view.timers.at(kTimerWiredOpen), 1000);
+    EXPECT_EQ(rig.events.timers.at(DeviceTimer::kWiredOpen), kWiredOpenDelayMs);
     EXPECT_EQ(rig.vendor.opens, 0);
-    rig.reports.OnPageTimer(kTimerWiredOpen);
+    rig.reports.OnTimer(DeviceTimer::kWiredOpen);
     EXPECT_EQ(rig.vendor.opens, 1);
-    EXPECT_TRUE(rig.state.links.wired_up());
+    EXPECT_TRUE(rig.links().wired_up());
     // The worker reaches the cable only through the handle.
     EXPECT_EQ(rig.state.handles.wired.get(), &rig.vendor);
-    EXPECT_EQ(rig.view.visible("ms_5_wired"), true);
-    EXPECT_EQ(rig.view.text("ms_5_label_power"), "<charging_text>");
-    EXPECT_EQ(rig.view.timers.at(kTimerChargeAnimation), 30);
-    EXPECT_TRUE(rig.state.links.any_link);
-    EXPECT_EQ(rig.view.CountPosts(msg::WM_MS5_LINK_READY), 1);
+    EXPECT_EQ(rig.events.Count("charging"), 1);
+    EXPECT_TRUE(rig.links().any_link);
+    EXPECT_EQ(rig.events.Count("ready"), 1);
     // A second plug event while connected does nothing.
     rig.reports.OnDriverEvent(kDriverArrived);
-    EXPECT_EQ(rig.view.timers.count(kTimerWiredOpen), 0u);
+    EXPECT_FALSE(rig.events.Running(DeviceTimer::kWiredOpen));
 
     rig.reports.OnDriverEvent(kDriverRemoved);
-    EXPECT_EQ(rig.state.links.wired, WiredState::kUnplugged);
+    EXPECT_EQ(rig.links().wired, WiredState::kUnplugged);
     EXPECT_EQ(rig.state.handles.wired, nullptr);
     EXPECT_EQ(rig.vendor.closes, 1);
-    EXPECT_EQ(rig.view.visible("ms_5_wired"), false);
-    EXPECT_FALSE(rig.state.links.any_link);
-    EXPECT_EQ(rig.view.timers.count(kTimerChargeAnimation), 0u);
+    EXPECT_FALSE(rig.links().any_link);
+    EXPECT_EQ(rig.events.log.back(), "power unknown");
     rig.reports.OnDriverEvent(kDriverRemoved);
     EXPECT_EQ(rig.vendor.closes, 1);
 
     rig.reports.OnDriverEvent(kDriverArrived);
-    rig.reports.OnPageTimer(kTimerWiredOpen);
+    rig.reports.OnTimer(DeviceTimer::kWiredOpen);
     EXPECT_EQ(rig.vendor.opens, 2);
 }
 
@@ -276,22 +256,22 @@ TEST(DriverEvents, RemovalBeforeTheOpenCancelsIt) {
     ReportRig rig;
     rig.reports.OnDriverEvent(kDriverArrived);
     rig.reports.OnDriverEvent(kDriverRemoved);
-    rig.reports.OnPageTimer(kTimerWiredOpen);
+    rig.reports.OnTimer(DeviceTimer::kWiredOpen);
     EXPECT_EQ(rig.vendor.opens, 0);
-    EXPECT_FALSE(rig.state.links.wired_up());
+    EXPECT_FALSE(rig.links().wired_up());
 }
 
 TEST(DriverEvents, WithoutTheLibraryTheWiredLinkStaysDown) {
-    page::PageState state;
+    SessionState state;
     state.profiles.push_back(profile::CreateProfile());
     state.current_profile = state.profiles[0].get();
-    FakeView view;
-    DeviceReports reports(state, view, nullptr);
+    FakeEvents events;
+    DeviceReports reports(state, events, nullptr);
     reports.OnDriverEvent(kDriverArrived);
-    reports.OnPageTimer(kTimerWiredOpen);
-    EXPECT_FALSE(state.links.wired_up());
+    reports.OnTimer(DeviceTimer::kWiredOpen);
+    EXPECT_FALSE(state.links.flags().wired_up());
     reports.OnDriverEvent(kDriverRemoved);
-    EXPECT_EQ(state.links.wired, WiredState::kUnplugged);
+    EXPECT_EQ(state.links.flags().wired, WiredState::kUnplugged);
 }
 
 TEST(DriverEvents, DataEventsReachThe24gHandler) {
@@ -301,15 +281,7 @@ TEST(DriverEvents, DataEventsReachThe24gHandler) {
     rig.reports.OnDriverEvent(0x0FFF0004);
     rig.reports.OnDriverEvent(kDriverOther);
     EXPECT_EQ(rig.current().current_dpi_stage, 3);
-    EXPECT_EQ(rig.view.saves, 1);
-}
-
-TEST(PageTimers, ApplyDelayPostsTheWorkerRequest) {
-    ReportRig rig;
-    EXPECT_TRUE(rig.reports.OnPageTimer(kTimerApplyDelay));
-    EXPECT_EQ(rig.view.posts.back(), (FakeView::Posted{msg::WM_MS5_POST_WORKER, 0, 0}));
-    EXPECT_FALSE(rig.reports.OnPageTimer(kTimerScrollSettings));
-    EXPECT_FALSE(rig.reports.OnPageTimer(kTimerBleRegister));
+    EXPECT_EQ(rig.events.Count("save"), 1);
 }
 
 TEST(BleNotifications, SettingsReplyIgnoredValuesAndReports) {
@@ -328,8 +300,7 @@ TEST(BleNotifications, SettingsReplyIgnoredValuesAndReports) {
     EXPECT_EQ(rig.current().light_mode, 3);
     EXPECT_EQ(std::memcmp(&rig.current(), &rig.applied(), sizeof(profile::ProfileInfo)), 0);
     EXPECT_FALSE(rig.state.force_full_apply);
-    EXPECT_EQ(rig.view.visible("query_ring"), false);
-    EXPECT_EQ(rig.view.refreshes, 1);
+    EXPECT_EQ(rig.events.log, (std::vector<std::string>{"read back", "save", "finish read"}));
 
     const std::vector<std::uint8_t> ignored{0xA2, 0xC5, 0x10, 1};
     rig.reports.OnBleNotification(ignored);

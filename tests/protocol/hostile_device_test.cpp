@@ -4,15 +4,14 @@
 #include <deque>
 #include <random>
 
-#include "fake_view.h"
-#include "page/page_state.h"
+#include "fake_events.h"
 #include "profile/profile_defaults.h"
 #include "protocol/apply.h"
 #include "protocol/device_reports.h"
 #include "protocol/hid_wired_driver.h"
-#include "protocol/page_jobs.h"
 #include "protocol/read_back.h"
 #include "protocol/read_request.h"
+#include "protocol/session_jobs.h"
 #include "protocol/settings_packets.h"
 #include "sim_rig.h"
 
@@ -20,7 +19,7 @@ namespace talvik::protocol {
 namespace {
 
 using sim::SimLink;
-using testing::FakeView;
+using testing::FakeEvents;
 using testing::SimRig;
 
 // A device that answers every read with the next scripted reply (an error when the script
@@ -253,11 +252,11 @@ TEST(HostileDevice, SilentMouseReadBackIsBounded) {
 
 TEST(HostileDevice, RandomReportsOnEveryHandlerKeepThePageInRange) {
     std::mt19937 rng(42);
-    page::PageState state;
+    SessionState state;
     state.profiles.push_back(profile::CreateProfile());
     state.current_profile = state.profiles[0].get();
-    FakeView view;
-    DeviceReports reports(state, view, nullptr);
+    FakeEvents events;
+    DeviceReports reports(state, events, nullptr);
     const auto untouched = *state.current_profile;
     for (int i = 0; i < 20000; ++i) {
         const auto a = static_cast<std::uint16_t>(rng());
@@ -290,20 +289,21 @@ TEST(HostileDevice, RandomReportsOnEveryHandlerKeepThePageInRange) {
     EXPECT_EQ(
         std::memcmp(state.current_profile->buttons, untouched.buttons, sizeof untouched.buttons), 0)
         << "no report touches the buttons";
-    for (const auto& [control, values] : view.progress) {
-        for (int v : values) {
-            EXPECT_GE(v, 0);
-            EXPECT_LE(v, 100);
+    for (const std::string& line : events.log) {
+        if (line.rfind("level ", 0) == 0 && line != "level -") {
+            const int level = std::stoi(line.substr(6));
+            EXPECT_GE(level, 0);
+            EXPECT_LE(level, 100);
         }
     }
 }
 
 TEST(HostileDevice, ShortAndGarbageBluetoothRepliesChangeNothingTheyDoNotCarry) {
-    page::PageState state;
+    SessionState state;
     state.profiles.push_back(profile::CreateProfile());
     state.current_profile = state.profiles[0].get();
-    FakeView view;
-    DeviceReports reports(state, view, nullptr);
+    FakeEvents events;
+    DeviceReports reports(state, events, nullptr);
     const std::vector<std::uint8_t> just_polling{0xA0, 0x01};
     reports.OnBleNotification(just_polling);
     EXPECT_EQ(state.current_profile->polling_rate, 3);

@@ -4,11 +4,10 @@
 
 #include <cstring>
 
-#include "fake_view.h"
-#include "page/page_state.h"
+#include "fake_events.h"
 #include "profile/profile_defaults.h"
-#include "protocol/page_jobs.h"
-#include "protocol/page_timers.h"
+#include "protocol/device_reports.h"
+#include "protocol/session_jobs.h"
 #include "sim_rig.h"
 #include "ui_queue.h"
 
@@ -16,7 +15,7 @@ namespace talvik::protocol {
 namespace {
 
 using sim::SimLink;
-using testing::FakeView;
+using testing::FakeEvents;
 using testing::SimRig;
 using testing::UiQueue;
 
@@ -33,7 +32,7 @@ struct WorkerRig {
     explicit WorkerRig(SimLink link) : sim(link) {
         state.profiles.push_back(profile::CreateProfile());
         state.current_profile = state.profiles[0].get();
-        state.links = sim.links.flags;
+        state.links.Assign(sim.links.flags);
         state.handles = sim.links.handles;
     }
 
@@ -46,34 +45,34 @@ struct WorkerRig {
     }
 
     SimRig sim;
-    page::PageState state;
-    FakeView view;
+    SessionState state;
+    FakeEvents events;
     UiQueue ui;
-    PageJobs jobs{state, view, [this](std::function<void()> t) { ui.Push(std::move(t)); }};
+    SessionJobs jobs{state, events, [this](std::function<void()> t) { ui.Push(std::move(t)); }};
     Worker worker{jobs, sim.clock};
 };
 
 TEST(Worker, ApplySendsRecordsAppliedSavesAndHidesTheRing) {
     WorkerRig rig(SimLink::k4kB);
     rig.worker.Post(0, 0);
-    rig.PumpUntil([&] { return rig.view.visible("apply_ring") == false; });
+    rig.PumpUntil([&] { return rig.events.Count("finish apply") == 1; });
     EXPECT_EQ(Ids(rig.sim.mouse->Commands()),
               (std::vector<std::uint8_t>{0x0C, 0x04, 0x05, 0x06, 0x08}));
     EXPECT_EQ(std::memcmp(rig.state.applied_profile.get(), rig.state.current_profile,
                           sizeof(profile::ProfileInfo)),
               0);
     EXPECT_FALSE(rig.state.force_full_apply);
-    EXPECT_EQ(rig.view.saves, 1);
-    EXPECT_EQ(rig.view.timers.at(kTimerWatchdog4kB), kWatchdogMs);
+    EXPECT_EQ(rig.events.Count("save"), 1);
+    EXPECT_EQ(rig.events.timers.at(DeviceTimer::kWatchdog4kB), kWatchdogMs);
     // The ring was shown and the watchdogs stopped before anything was sent.
-    const auto& calls = rig.view.calls;
-    EXPECT_LT(std::find(calls.begin(), calls.end(), "kill 597"),
-              std::find(calls.begin(), calls.end(), "show apply_ring"));
+    const auto& log = rig.events.log;
+    EXPECT_LT(std::find(log.begin(), log.end(), "stop timer 2"),
+              std::find(log.begin(), log.end(), "start apply"));
 }
 
 TEST(Worker, RequestsAreDroppedWhileNoLinkIsUp) {
     WorkerRig rig(SimLink::k4kB);
-    rig.state.links = {};
+    rig.state.links.Assign({});
     rig.worker.Post(0, 0);
     rig.worker.Post(1, 0);
     ASSERT_TRUE(rig.ui.RunOne());
@@ -81,8 +80,8 @@ TEST(Worker, RequestsAreDroppedWhileNoLinkIsUp) {
     rig.worker.Stop();
     rig.ui.RunPending();
     EXPECT_TRUE(rig.sim.mouse->Received().empty());
-    EXPECT_FALSE(rig.view.visible("apply_ring"));
-    EXPECT_EQ(rig.view.saves, 0);
+    EXPECT_EQ(rig.events.Count("start apply"), 0);
+    EXPECT_EQ(rig.events.Count("save"), 0);
     EXPECT_TRUE(rig.state.force_full_apply);
 }
 
@@ -94,7 +93,7 @@ TEST(Worker, AnEditMadeDuringAnApplyIsSentByTheNextApply) {
     rig.state.current_profile->light_mode = 1;
     rig.state.current_profile->brightness = 2;
     rig.worker.Post(0, 0);
-    rig.PumpUntil([&] { return rig.view.saves == 2; });
+    rig.PumpUntil([&] { return rig.events.Count("save") == 2; });
     const auto commands = rig.sim.mouse->Commands();
     ASSERT_EQ(commands.size(), 7u);
     EXPECT_EQ(Ids(commands), (std::vector<std::uint8_t>{0x0C, 0x04, 0x05, 0x06, 0x08, 0x0C, 0x05}));
@@ -108,7 +107,7 @@ TEST(Worker, ProfileSwitchDuringAnApplyKeepsTheNextApplyFull) {
     ASSERT_TRUE(rig.ui.RunOne());
     EXPECT_FALSE(rig.state.force_full_apply) << "the running apply took it";
     rig.state.force_full_apply = true;  // another profile was selected meanwhile
-    rig.PumpUntil([&] { return rig.view.saves == 1; });
+    rig.PumpUntil([&] { return rig.events.Count("save") == 1; });
     EXPECT_TRUE(rig.state.force_full_apply);
 }
 
@@ -116,9 +115,9 @@ TEST(Worker, FailedPacketsMakeTheNextApplyFull) {
     WorkerRig rig(SimLink::kWired);
     rig.sim.mouse->SetPlugged(false);
     rig.worker.Post(0, 0);
-    rig.PumpUntil([&] { return rig.view.saves == 1; });
+    rig.PumpUntil([&] { return rig.events.Count("save") == 1; });
     EXPECT_TRUE(rig.state.force_full_apply);
-    EXPECT_EQ(rig.view.visible("apply_ring"), false);
+    EXPECT_EQ(rig.events.Count("finish apply"), 1);
     EXPECT_EQ(rig.sim.clock.slept_ms(), 5u * 5 * 300) << "five packets, five attempts each";
 }
 
@@ -171,13 +170,13 @@ TEST(Worker, ReadBackStoresTheBlocksAndRefreshesThePage) {
         SendApply(ex, PlanApply(*other, *zero, true));
     }
     rig.worker.Post(1, 0);
-    rig.PumpUntil([&] { return rig.view.visible("query_ring") == false; });
+    rig.PumpUntil([&] { return rig.events.Count("finish read") == 1; });
     const profile::ProfileInfo& current = *rig.state.current_profile;
     EXPECT_EQ(current.light_color, other->light_color);
     EXPECT_EQ(current.dpi_value[0], 99);
     EXPECT_EQ(current.polling_rate, 0);
-    EXPECT_EQ(rig.view.refreshes, 1);
-    EXPECT_EQ(rig.view.saves, 1);
+    EXPECT_EQ(rig.events.Count("read back"), 1);
+    EXPECT_EQ(rig.events.Count("save"), 1);
     EXPECT_EQ(rig.state.applied_profile->dpi_value[0], 99);
     EXPECT_FALSE(rig.state.force_full_apply);
 }
@@ -187,10 +186,11 @@ TEST(Worker, BluetoothReadBackLeavesTheRingForTheNotification) {
     std::vector<std::vector<std::uint8_t>> notes;
     rig.sim.mouse->SetNotificationSink([&](std::vector<std::uint8_t> v) { notes.push_back(v); });
     rig.worker.Post(7, 0);
-    rig.PumpUntil([&] { return rig.view.timers.count(kTimerWatchdog24g) == 1; });
+    rig.PumpUntil([&] { return rig.events.Running(DeviceTimer::kWatchdog24g); });
     EXPECT_EQ(notes.size(), 1u);
-    EXPECT_EQ(rig.view.visible("query_ring"), true);
-    EXPECT_EQ(rig.view.saves, 0);
+    EXPECT_EQ(rig.events.Count("start read"), 1);
+    EXPECT_EQ(rig.events.Count("finish read"), 0);
+    EXPECT_EQ(rig.events.Count("save"), 0);
 }
 
 TEST(Worker, StopWhileTheJobWaitsForTheUiThreadDoesNotDeadlock) {
@@ -200,7 +200,7 @@ TEST(Worker, StopWhileTheJobWaitsForTheUiThreadDoesNotDeadlock) {
     // The UI thread stops the worker before it ever ran the hand-off task.
     rig.worker.Stop();
     rig.ui.RunPending();
-    EXPECT_FALSE(rig.view.visible("apply_ring"));
+    EXPECT_EQ(rig.events.Count("start apply"), 0);
     EXPECT_TRUE(rig.sim.mouse->Received().empty());
     rig.worker.Post(0, 0);  // ignored after the stop
     EXPECT_EQ(rig.ui.size(), 0u);

@@ -130,6 +130,7 @@ void BluezClient::OnObjectsListed(QDBusPendingCallWatcher* watcher, uint64_t gen
     for (auto* set : {&registered_, &starting_, &cancelled_}) {
         std::erase_if(*set, [this](const QString& p) { return !characteristics_.contains(p); });
     }
+    listed_ = true;
     Reconcile();
     emit ObjectsListed();
 }
@@ -137,6 +138,7 @@ void BluezClient::OnObjectsListed(QDBusPendingCallWatcher* watcher, uint64_t gen
 void BluezClient::OnDaemonGone() {
     Trace("BLE: daemon left the bus\n");
     ++generation_;
+    listed_ = false;
     devices_.clear();
     characteristics_.clear();
     // The daemon's subscriptions ended with it.

@@ -41,6 +41,8 @@ public:
     bool Start();
 
     bool IsMousePresent() const { return !present_.isEmpty(); }
+    // The daemon's object list has been taken in since it last (re)appeared.
+    bool Listed() const { return listed_; }
     // Object paths of the connected mice, in path order, at most kMaxPresent.
     const QStringList& PresentMice() const { return present_; }
 
@@ -110,6 +112,7 @@ private:
     bool started_ = false;
     // Bumped whenever the daemon goes away, so that an older object list is not applied.
     uint64_t generation_ = 0;
+    bool listed_ = false;
 
     std::map<QString, DeviceState> devices_;
     std::map<QString, CharacteristicState> characteristics_;

@@ -3,14 +3,15 @@
 #include <memory>
 
 #include "profile/profile_record.h"
+#include "protocol/link_state.h"
 #include "protocol/links.h"
 
-namespace talvik::page {
+namespace talvik::protocol {
 
-// The settings data the device page owns. UI thread only: the worker gets copies of what it
-// needs and hands its results back through the UI thread.
-struct PageState {
-    PageState() : applied_profile(std::make_unique<profile::ProfileInfo>()) {}
+// The settings data of a session with the mouse. UI thread only: the worker gets copies of what
+// it needs and hands its results back through the UI thread.
+struct SessionState {
+    SessionState() : applied_profile(std::make_unique<profile::ProfileInfo>()) {}
 
     profile::ProfileList profiles;
     int active_profile_index = 0;
@@ -21,11 +22,8 @@ struct PageState {
     // The next apply sends everything instead of comparing.
     bool force_full_apply = true;
 
-    protocol::LinkFlags links;
-    protocol::LinkHandles handles;
-
-    // The charging animation's progress value, 0..100.
-    int charge_animation = 0;
+    LinkState links;
+    LinkHandles handles;
 };
 
-}  // namespace talvik::page
+}  // namespace talvik::protocol

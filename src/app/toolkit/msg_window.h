@@ -5,26 +5,26 @@
 class QLabel;
 class QPushButton;
 
-namespace talvik::app {
+namespace talvik::toolkit {
 
 // The program's message box: a title and a text given as language keys, OK and Cancel.
 // ShowModal() gives 1 for OK and 0 for anything else.
-class MsgWindow : public toolkit::Window {
+class MsgWindow : public Window {
     Q_OBJECT
 public:
-    MsgWindow(toolkit::Toolkit& toolkit, QString title_key, QString text_key);
+    MsgWindow(Toolkit& toolkit, QString title_key, QString text_key);
 
     QString ClassName() const override { return QStringLiteral("MsgWnd"); }
     QString LayoutFile() const override { return QStringLiteral("msg.xml"); }
 
     // Builds, centres and runs a box over `owner`; 0 when the box cannot be built.
-    static int Ask(toolkit::Toolkit& toolkit, Window* owner, const QString& text_key,
+    static int Ask(Toolkit& toolkit, Window* owner, const QString& text_key,
                    const QString& title_key = QStringLiteral("warning_title_text"));
 
 protected:
     void BindControls() override;
     void OnInit() override;
-    void Notify(const toolkit::Notification& notification) override;
+    void Notify(const Notification& notification) override;
 
 private:
     QString title_key_;
@@ -35,4 +35,4 @@ private:
     QLabel* warning_ = nullptr;
 };
 
-}  // namespace talvik::app
+}  // namespace talvik::toolkit

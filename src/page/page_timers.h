@@ -2,7 +2,7 @@
 
 #include "platform/messages.h"
 
-namespace talvik::protocol {
+namespace talvik::page {
 
 // The device page's timers (ids of the main window's timers handed to the page).
 inline constexpr int kTimerWatchdog24g = 592;
@@ -16,13 +16,9 @@ inline constexpr int kTimerBleRegister = 598;
 // second. The main window hands it to the page like the others.
 inline constexpr int kTimerWiredOpen = 599;
 
-inline constexpr int kWatchdogMs = 6000;
 inline constexpr int kChargeAnimationMs = 30;
-inline constexpr int kWiredOpenDelayMs = 1000;
+inline constexpr int kApplyDelayMs = 500;
+inline constexpr int kLightEffectDelayMs = 200;
+inline constexpr int kScrollSettingsMs = 10;
 
-// Driver-event codes of the plug message.
-inline constexpr unsigned kDriverArrived = 0x7F000001;
-inline constexpr unsigned kDriverRemoved = 0x7F000002;
-inline constexpr unsigned kDriverOther = 0x7F000000;
-
-}  // namespace talvik::protocol
+}  // namespace talvik::page

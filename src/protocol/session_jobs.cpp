@@ -1,15 +1,14 @@
-#include "protocol/page_jobs.h"
+#include "protocol/session_jobs.h"
 
 #include "platform/trace.h"
-#include "protocol/page_timers.h"
+#include "protocol/device_reports.h"
 
 namespace talvik::protocol {
 
 namespace {
 
-constexpr char kApplyRing[] = "apply_ring";
-constexpr char kQueryRing[] = "query_ring";
-constexpr int kWatchdogs[] = {kTimerWatchdog24g, kTimerWatchdog4k, kTimerWatchdog4kB};
+constexpr DeviceTimer kWatchdogs[] = {DeviceTimer::kWatchdog24g, DeviceTimer::kWatchdog4k,
+                                      DeviceTimer::kWatchdog4kB};
 
 // Stores every block the read-back fetched; rejected values keep the profile's own.
 void StoreBlocks(const ReadBackResult& read, profile::ProfileInfo& profile) {
@@ -26,43 +25,43 @@ void StoreBlocks(const ReadBackResult& read, profile::ProfileInfo& profile) {
 
 }  // namespace
 
-PageJobs::PageJobs(page::PageState& state, page::PageView& view, UiRunner run_on_ui)
-    : state_(state), view_(view), run_on_ui_(std::move(run_on_ui)) {}
+SessionJobs::SessionJobs(SessionState& state, DeviceEvents& events, UiRunner run_on_ui)
+    : state_(state), events_(events), run_on_ui_(std::move(run_on_ui)) {}
 
-void PageJobs::RunOnUiThread(std::function<void()> task) {
+void SessionJobs::RunOnUiThread(std::function<void()> task) {
     run_on_ui_(std::move(task));
 }
 
-std::optional<JobInput> PageJobs::BeginJob(JobKind kind) {
-    if (!state_.links.AnyUp() || state_.current_profile == nullptr) {
+std::optional<JobInput> SessionJobs::BeginJob(JobKind kind) {
+    if (!state_.links.flags().AnyUp() || state_.current_profile == nullptr) {
         return std::nullopt;
     }
-    for (int id : kWatchdogs) {
-        view_.KillTimer(id);
+    for (DeviceTimer t : kWatchdogs) {
+        events_.StopTimer(t);
     }
-    view_.SetVisible(kind == JobKind::kApply ? kApplyRing : kQueryRing, true);
+    events_.JobStarted(kind);
     JobInput input;
     input.kind = kind;
     input.current = std::make_unique<profile::ProfileInfo>(*state_.current_profile);
     input.applied = std::make_unique<profile::ProfileInfo>(*state_.applied_profile);
     input.force_full_apply = state_.force_full_apply;
-    input.links = {state_.links, state_.handles};
+    input.links = {state_.links.flags(), state_.handles};
     if (kind == JobKind::kApply) {
         state_.force_full_apply = false;
     }
     return input;
 }
 
-void PageJobs::RestartWatchdogs() {
-    for (int id : kWatchdogs) {
-        view_.SetTimer(id, kWatchdogMs);
+void SessionJobs::RestartWatchdogs() {
+    for (DeviceTimer t : kWatchdogs) {
+        events_.StartTimer(t, kWatchdogMs);
     }
 }
 
-void PageJobs::FinishJob(JobResult result) {
+void SessionJobs::FinishJob(JobResult result) {
     if (result.kind == JobKind::kApply) {
         RestartWatchdogs();
-        view_.SaveStore();
+        events_.SaveProfiles();
         const ApplyReport& report = result.apply;
         if (report.failed > 0) {
             // Not what the mouse holds: the next apply sends everything again.
@@ -73,7 +72,7 @@ void PageJobs::FinishJob(JobResult result) {
         } else if (result.profile) {
             *state_.applied_profile = *result.profile;
         }
-        view_.SetVisible(kApplyRing, false);
+        events_.JobFinished(JobKind::kApply);
         return;
     }
     const ReadBackResult& read = result.read;
@@ -81,7 +80,7 @@ void PageJobs::FinishJob(JobResult result) {
         // The settings arrive as a notification and the ring stays until then; a request that
         // could not be written brings nothing, so the ring goes.
         if (!read.ble_requested) {
-            view_.SetVisible(kQueryRing, false);
+            events_.JobFinished(JobKind::kReadBack);
         }
         RestartWatchdogs();
         return;
@@ -94,11 +93,11 @@ void PageJobs::FinishJob(JobResult result) {
             StoreBlocks(read, *result.profile);
             *state_.applied_profile = *result.profile;
         }
-        view_.RefreshFromProfile();
-        view_.SaveStore();
+        events_.ProfileReadBack();
+        events_.SaveProfiles();
         state_.force_full_apply = false;
     }
-    view_.SetVisible(kQueryRing, false);
+    events_.JobFinished(JobKind::kReadBack);
     RestartWatchdogs();
 }
 

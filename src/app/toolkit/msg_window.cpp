@@ -1,16 +1,16 @@
-#include "app/msg_window.h"
+#include "app/toolkit/msg_window.h"
 
 #include <QLabel>
 #include <QPushButton>
 
 #include "app/toolkit/toolkit.h"
 
-namespace talvik::app {
+namespace talvik::toolkit {
 
-MsgWindow::MsgWindow(toolkit::Toolkit& toolkit, QString title_key, QString text_key)
-    : toolkit::Window(toolkit), title_key_(std::move(title_key)), text_key_(std::move(text_key)) {}
+MsgWindow::MsgWindow(Toolkit& toolkit, QString title_key, QString text_key)
+    : Window(toolkit), title_key_(std::move(title_key)), text_key_(std::move(text_key)) {}
 
-int MsgWindow::Ask(toolkit::Toolkit& toolkit, Window* owner, const QString& text_key,
+int MsgWindow::Ask(Toolkit& toolkit, Window* owner, const QString& text_key,
                    const QString& title_key) {
     MsgWindow box(toolkit, title_key, text_key);
     if (!box.Create(owner)) {
@@ -33,8 +33,8 @@ void MsgWindow::OnInit() {
     toolkit().SetTextKey(warning_, text_key_);
 }
 
-void MsgWindow::Notify(const toolkit::Notification& n) {
-    if (n.type != toolkit::NotifyType::kClick) {
+void MsgWindow::Notify(const Notification& n) {
+    if (n.type != NotifyType::kClick) {
         return;
     }
     if (n.sender == btn_ok_) {
@@ -44,4 +44,4 @@ void MsgWindow::Notify(const toolkit::Notification& n) {
     }
 }
 
-}  // namespace talvik::app
+}  // namespace talvik::toolkit

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <filesystem>
+
+#include "macro/record_file.h"
+#include "profile/profile_files.h"
+
+namespace talvik::page {
+
+// What the device page needs of the session's stores: saving the profiles in the background,
+// and profile files. UI thread only.
+class ProfileFiles {
+public:
+    virtual ~ProfileFiles() = default;
+    virtual void SaveProfiles() = 0;
+    virtual profile::ImportedProfile Import(const std::filesystem::path& path) = 0;
+    virtual macro::FileStatus Export(const std::filesystem::path& path,
+                                     const profile::ProfileInfo& record) = 0;
+    // Where file dialogs start.
+    virtual std::filesystem::path DataFolder() const = 0;
+};
+
+}  // namespace talvik::page

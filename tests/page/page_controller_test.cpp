@@ -1,0 +1,253 @@
+// The device page's rules against a fake view, fake dialogs and a fake main window.
+#include "page/page_controller.h"
+
+#include <gtest/gtest.h>
+
+#include "page/page_timers.h"
+#include "page_fakes.h"
+#include "profile/profile_defaults.h"
+
+namespace talvik::page {
+namespace {
+
+using toolkit::NotifyType;
+
+std::unique_ptr<profile::ProfileInfo> Named(const char16_t* name) {
+    auto p = profile::CreateProfile();
+    macro::WriteName(p->name, name);
+    return p;
+}
+
+struct PageRig {
+    explicit PageRig(int profiles = 1) {
+        const char16_t* names[] = {u"One", u"Two", u"Three"};
+        for (int i = 0; i < profiles; ++i) {
+            state.profiles.push_back(Named(names[i]));
+        }
+        state.current_profile = state.profiles[0].get();
+        state.force_full_apply = false;
+        page.ShowProfiles();
+    }
+    profile::ProfileInfo& current() { return *state.current_profile; }
+    void Send(NotifyType type, const std::string& control, intptr_t wparam = 0) {
+        page.Notify(type, control, wparam);
+    }
+    int applies() const { return window.Count(msg::WM_MS5_POST_WORKER); }
+
+    protocol::SessionState state;
+    testing::FakeView view;
+    testing::FakeDialogs dialogs;
+    testing::FakeFiles files;
+    testing::FakeWindow window;
+    PageController page{state, view, dialogs, files, window};
+};
+
+TEST(PageDpi, TypedValuesAreClampedStoredInFiftiesAndWaitForTheApply) {
+    const std::pair<const char*, int> cases[] = {
+        {"20", 1}, {"30000", 520}, {"1234", 24}, {"", 1}, {"99999999999999999999", 520}};
+    for (const auto& [typed, stored] : cases) {
+        PageRig rig;
+        rig.view.texts["ms_5_edit_dpi_3"] = typed;
+        rig.Send(NotifyType::kKillFocus, "ms_5_edit_dpi_3");
+        EXPECT_EQ(rig.current().dpi_value[2], stored) << typed;
+        EXPECT_EQ(rig.view.texts["ms_5_edit_dpi_3"], std::to_string(stored * 50)) << typed;
+        EXPECT_EQ(rig.view.values["ms_5_slider_dpi_3"], stored) << typed;
+        EXPECT_EQ(rig.applies(), 0) << "typed DPI goes with the next apply";
+    }
+    PageRig rig;
+    rig.Send(NotifyType::kValueChanged, "ms_5_slider_dpi_2", 40);
+    EXPECT_EQ(rig.current().dpi_value[1], 40);
+    EXPECT_EQ(rig.view.texts["ms_5_label_dpi_2"], "2000");
+    EXPECT_EQ(rig.applies(), 0);
+    rig.Send(NotifyType::kClick, "ms_5_btn_apply_dpi");
+    EXPECT_EQ(rig.applies(), 1);
+}
+
+TEST(PageDpi, NonDigitsAreFilteredAndNumbersOutsideTheStagesIgnored) {
+    PageRig rig;
+    rig.view.texts["ms_5_edit_dpi_1"] = "1a2b";
+    rig.Send(NotifyType::kTextChanged, "ms_5_edit_dpi_1");
+    EXPECT_EQ(rig.view.texts["ms_5_edit_dpi_1"], "12");
+    rig.view.texts["ms_5_edit_dpi_9"] = "800";
+    rig.Send(NotifyType::kKillFocus, "ms_5_edit_dpi_9");
+    rig.Send(NotifyType::kKillFocus, "ms_5_edit_dpi_03");
+    EXPECT_EQ(rig.view.texts["ms_5_edit_dpi_9"], "800");
+}
+
+TEST(PageDpi, ResetRestoresTheStagesAndApplies) {
+    PageRig rig;
+    rig.current().dpi_value[0] = 200;
+    rig.current().dpi_color[7] = 1;
+    rig.Send(NotifyType::kClick, "ms_5_btn_reset_dpi");
+    const auto defaults = profile::CreateProfile();
+    EXPECT_EQ(rig.current().dpi_value[0], defaults->dpi_value[0]);
+    EXPECT_EQ(rig.current().dpi_color[7], defaults->dpi_color[7]);
+    EXPECT_EQ(rig.applies(), 1);
+}
+
+TEST(PageOptions, AnOptionSetsItsFieldAndAppliesAtOnce) {
+    PageRig rig;
+    rig.Send(NotifyType::kSelectChanged, "ms_5_btn_prate_hs_5");
+    rig.Send(NotifyType::kSelectChanged, "ms_5_option_angle_snap_2");
+    rig.Send(NotifyType::kSelectChanged, "ms_5_option_dpi_step_8");
+    EXPECT_EQ(rig.current().polling_rate_hs, 4);
+    EXPECT_EQ(rig.current().angle_snap, 1);
+    EXPECT_EQ(rig.current().current_dpi_stage, 7);
+    EXPECT_EQ(rig.applies(), 3);
+    rig.Send(NotifyType::kSelectChanged, "ms_5_btn_prate_5");  // only four rates
+    EXPECT_EQ(rig.applies(), 3);
+}
+
+TEST(PageSliders, ABurstOfMovesSendsOnceAfterTheLast) {
+    PageRig rig;
+    for (int v = 1; v <= 5; ++v) {
+        rig.Send(NotifyType::kValueChanged, "ms_5_slider_brightness", v);
+    }
+    EXPECT_EQ(rig.current().brightness, 5);
+    EXPECT_EQ(rig.applies(), 0);
+    EXPECT_EQ(rig.window.timers.at(kTimerApplyDelay), kApplyDelayMs);
+    EXPECT_EQ(rig.window.timer_starts.at(kTimerApplyDelay), 5) << "restarted by every move";
+    EXPECT_TRUE(rig.page.OnTimer(kTimerApplyDelay));
+    EXPECT_EQ(rig.applies(), 1);
+    EXPECT_EQ(rig.window.timers.count(kTimerApplyDelay), 0u);
+
+    rig.Send(NotifyType::kValueChanged, "ms_5_slider_key_debounce", 4);
+    EXPECT_EQ(rig.view.texts["ms_5_label_key_debounce"], "8 MS");
+    rig.Send(NotifyType::kItemSelect, "ms_5_combo_light", 5);
+    EXPECT_EQ(rig.current().light_mode, 5);
+    EXPECT_EQ(rig.view.light_mode, 5);
+    EXPECT_EQ(rig.window.timers.at(kTimerApplyDelay), kLightEffectDelayMs);
+}
+
+TEST(PageColors, APickedColourIsStoredAndACancelChangesNothing) {
+    PageRig rig;
+    const auto before = rig.current().dpi_color[1];
+    rig.Send(NotifyType::kClick, "ms_5_btn_dpi_color_2");
+    EXPECT_EQ(rig.current().dpi_color[1], before);
+    EXPECT_EQ(rig.applies(), 0);
+    rig.dialogs.color = profile::MakeColor(1, 2, 3);
+    rig.Send(NotifyType::kClick, "ms_5_btn_light_color");
+    EXPECT_EQ(rig.current().light_color, profile::MakeColor(1, 2, 3));
+    EXPECT_EQ(rig.applies(), 1);
+}
+
+TEST(PageSections, ABoxShowsItsContainerAndScrollsToIt) {
+    PageRig rig;
+    rig.Send(NotifyType::kCheckClick, "ms_5_check_power_setting", 1);
+    EXPECT_TRUE(rig.view.visible["ms_5_ver_power_setting"]);
+    EXPECT_TRUE(rig.page.OnTimer(kTimerScrollSettings));
+    EXPECT_EQ(rig.view.scrolled, (std::vector<std::string>{"ms_5_ver_power_setting"}));
+    rig.Send(NotifyType::kCheckClick, "ms_5_check_power_setting", 0);
+    EXPECT_FALSE(rig.view.visible["ms_5_ver_power_setting"]);
+    rig.Send(NotifyType::kCheckClick, "ms_5_check_movemode", 1);
+    EXPECT_EQ(rig.current().move_mode, 1);
+    EXPECT_EQ(rig.applies(), 1);
+}
+
+TEST(PageProfiles, AddingMakesTheNewProfileActiveSavesAndSendsItInFull) {
+    PageRig rig;
+    rig.Send(NotifyType::kClick, "ms_5_profile_add_btn");  // dialog cancelled
+    EXPECT_EQ(rig.state.profiles.size(), 1u);
+    rig.dialogs.name = u"Work";
+    rig.Send(NotifyType::kClick, "ms_5_profile_add_btn");
+    ASSERT_EQ(rig.state.profiles.size(), 2u);
+    EXPECT_EQ(rig.state.active_profile_index, 1);
+    EXPECT_EQ(rig.state.current_profile, rig.state.profiles[1].get());
+    EXPECT_EQ(rig.view.rows.back(), u"Work");
+    EXPECT_EQ(rig.view.selected_row, 1);
+    EXPECT_TRUE(rig.state.force_full_apply);
+    EXPECT_EQ(rig.files.saves, 1) << "kept without a mouse too";
+    EXPECT_EQ(rig.applies(), 1);
+}
+
+TEST(PageProfiles, TheFirstRowTheUserPicksTakesEffect) {
+    PageRig rig(2);
+    rig.Send(NotifyType::kItemSelect, "ms_5_list_profile", 1);
+    EXPECT_EQ(rig.state.current_profile, rig.state.profiles[1].get());
+    EXPECT_EQ(rig.applies(), 1);
+    rig.Send(NotifyType::kItemSelect, "ms_5_list_profile", 7);
+    EXPECT_EQ(rig.state.active_profile_index, 1);
+}
+
+TEST(PageProfiles, DeletingKeepsOneAndSelectsTheNeighbour) {
+    PageRig one;
+    one.Send(NotifyType::kClick, "ms_5_profile_delete_btn");
+    EXPECT_EQ(one.dialogs.boxes, (std::vector<std::string>{"one_profile_text"}));
+    EXPECT_EQ(one.state.profiles.size(), 1u);
+    EXPECT_EQ(one.applies(), 0);
+
+    PageRig rig(3);
+    rig.Send(NotifyType::kItemSelect, "ms_5_list_profile", 2);
+    rig.dialogs.confirm = false;
+    rig.Send(NotifyType::kClick, "ms_5_profile_delete_btn");
+    EXPECT_EQ(rig.state.profiles.size(), 3u);
+    rig.dialogs.confirm = true;
+    rig.Send(NotifyType::kClick, "ms_5_profile_delete_btn");  // the last row
+    ASSERT_EQ(rig.state.profiles.size(), 2u);
+    EXPECT_EQ(rig.state.active_profile_index, 1);
+    EXPECT_EQ(rig.state.current_profile, rig.state.profiles[1].get());
+    rig.Send(NotifyType::kItemSelect, "ms_5_list_profile", 0);
+    rig.Send(NotifyType::kClick, "ms_5_profile_delete_btn");  // the first row
+    EXPECT_EQ(macro::ReadName(rig.current().name), u"Two");
+    EXPECT_EQ(rig.view.rows, (std::vector<std::u16string>{u"Two"}));
+}
+
+TEST(PageProfiles, RenameSavesWithoutSendingAndResetKeepsTheName) {
+    PageRig rig;
+    rig.dialogs.name = u"Office";
+    rig.Send(NotifyType::kClick, "ms_5_profile_rename_btn");
+    EXPECT_EQ(rig.view.rows[0], u"Office");
+    EXPECT_EQ(rig.files.saves, 1);
+    EXPECT_EQ(rig.applies(), 0);
+
+    rig.current().buttons[0].function = 9;
+    rig.dialogs.confirm = false;
+    rig.Send(NotifyType::kClick, "ms_5_btn_reset");
+    EXPECT_EQ(rig.current().buttons[0].function, 9);
+    rig.dialogs.confirm = true;
+    rig.Send(NotifyType::kClick, "ms_5_profile_reset_btn");
+    EXPECT_EQ(rig.current().buttons[0].function, 1);
+    EXPECT_EQ(macro::ReadName(rig.current().name), u"Office");
+    EXPECT_TRUE(rig.state.force_full_apply);
+    EXPECT_EQ(rig.applies(), 1);
+}
+
+TEST(PageProfiles, RefusedImportsAndFailedExportsAreReported) {
+    PageRig rig;
+    rig.dialogs.file = "/tmp/x.pro";
+    rig.files.imported.status.error = macro::FileError::kWrongSize;
+    rig.Send(NotifyType::kClick, "ms_5_profile_import_btn");
+    rig.files.exported.error = macro::FileError::kCannotWrite;
+    rig.Send(NotifyType::kClick, "ms_5_profile_export_btn");
+    EXPECT_EQ(rig.dialogs.boxes,
+              (std::vector<std::string>{"import_failed_text", "export_failed_text"}));
+    EXPECT_EQ(rig.state.profiles.size(), 1u);
+    EXPECT_EQ(rig.applies(), 0);
+}
+
+TEST(PageLinks, IndicatorsFollowTheLinksAndTheAnimationRunsOnlyWhenSeen) {
+    PageRig rig;
+    protocol::LinkFlags flags;
+    flags.link_4k_b = true;
+    rig.page.LinksChanged(flags);
+    EXPECT_TRUE(rig.view.visible["ms_5_wireless_4k"]);
+    EXPECT_FALSE(rig.view.visible["ms_5_wireless"]);
+    EXPECT_EQ(rig.window.Count(msg::WM_MS5_DEVICE_STATE), 1);
+
+    rig.page.BatteryCharging();
+    EXPECT_EQ(rig.window.timers.at(kTimerChargeAnimation), kChargeAnimationMs);
+    rig.page.SetShown(false);
+    EXPECT_EQ(rig.window.timers.count(kTimerChargeAnimation), 0u);
+    rig.page.SetShown(true);
+    EXPECT_EQ(rig.window.timers.count(kTimerChargeAnimation), 1u);
+    for (int i = 0; i < 51; ++i) {
+        rig.page.OnTimer(kTimerChargeAnimation);
+    }
+    EXPECT_EQ(rig.view.values["ms_5_progress_power"], 100);
+    rig.page.BatteryLevel(64);
+    EXPECT_EQ(rig.window.timers.count(kTimerChargeAnimation), 0u);
+    EXPECT_EQ(rig.view.texts["ms_5_label_power"], "64%");
+}
+
+}  // namespace
+}  // namespace talvik::page
