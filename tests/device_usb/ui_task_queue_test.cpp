@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -32,6 +33,30 @@ TEST(UiTaskQueue, RunsTasksFromOtherThreadsOnItsOwnThreadInPostingOrder) {
     for (int i = 0; i < 2000; ++i) {
         ASSERT_EQ(seen[i], i);
     }
+}
+
+// Stands for a window: its messages travel as posted events too.
+class Recorder final : public QObject {
+public:
+    explicit Recorder(std::vector<std::string>& seen) : seen_(seen) {}
+
+protected:
+    void customEvent(QEvent*) override { seen_.push_back("message"); }
+
+private:
+    std::vector<std::string>& seen_;
+};
+
+TEST(UiTaskQueue, TasksAndWindowMessagesKeepOneArrivalOrder) {
+    UiTaskQueue queue;
+    std::vector<std::string> seen;
+    Recorder window(seen);
+    const UiPoster post = queue.poster();
+    post([&] { seen.push_back("report 1"); });
+    QCoreApplication::postEvent(&window, new QEvent(QEvent::User));
+    post([&] { seen.push_back("report 2"); });
+    ASSERT_TRUE(test::WaitFor([&] { return seen.size() == 3; }));
+    EXPECT_EQ(seen, (std::vector<std::string>{"report 1", "message", "report 2"}));
 }
 
 TEST(UiTaskQueue, PostingAfterTheQueueIsGoneDropsTheTask) {

@@ -1,38 +1,36 @@
 #include "device/usb/ui_task_queue.h"
 
-#include <sys/eventfd.h>
-#include <unistd.h>
-
-#include <QSocketNotifier>
-#include <deque>
+#include <QCoreApplication>
+#include <QEvent>
 #include <mutex>
 
 namespace talvik::device {
 
+namespace {
+
+const QEvent::Type kTaskEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
+
+class TaskEvent final : public QEvent {
+public:
+    explicit TaskEvent(std::function<void()> task) : QEvent(kTaskEvent), task(std::move(task)) {}
+    std::function<void()> task;
+};
+
+}  // namespace
+
 struct UiTaskQueue::State {
-    ~State() {
-        if (wake_fd >= 0) {
-            close(wake_fd);
-        }
-    }
     std::mutex mutex;
-    std::deque<std::function<void()>> tasks;
-    bool wake_pending = false;
-    bool open = true;
-    int wake_fd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    UiTaskQueue* owner = nullptr;  // null once the queue is gone
 };
 
 UiTaskQueue::UiTaskQueue(QObject* parent) : QObject(parent), state_(std::make_shared<State>()) {
-    if (state_->wake_fd >= 0) {
-        notifier_ = new QSocketNotifier(state_->wake_fd, QSocketNotifier::Read, this);
-        connect(notifier_, &QSocketNotifier::activated, this, [this] { RunPending(); });
-    }
+    state_->owner = this;
 }
 
 UiTaskQueue::~UiTaskQueue() {
+    // Under the lock: once this returns no task can be posted to us; Qt discards the queued ones.
     std::lock_guard lock(state_->mutex);
-    state_->open = false;
-    state_->tasks.clear();
+    state_->owner = nullptr;
 }
 
 UiPoster UiTaskQueue::poster() const {
@@ -43,33 +41,19 @@ UiPoster UiTaskQueue::poster() const {
             return;
         }
         std::lock_guard lock(state->mutex);
-        if (!state->open) {
-            return;
-        }
-        state->tasks.push_back(std::move(task));
-        if (!state->wake_pending) {
-            state->wake_pending = true;
-            const uint64_t one = 1;
-            if (write(state->wake_fd, &one, sizeof one) != sizeof one) {
-                state->wake_pending = false;  // retried by the next post
-            }
+        if (state->owner != nullptr) {
+            QCoreApplication::postEvent(state->owner, new TaskEvent(std::move(task)));
         }
     };
 }
 
 void UiTaskQueue::RunPending() {
-    std::deque<std::function<void()>> batch;
-    {
-        std::lock_guard lock(state_->mutex);
-        uint64_t count = 0;
-        if (read(state_->wake_fd, &count, sizeof count) < 0) {
-            count = 0;  // nothing signalled: a direct call
-        }
-        state_->wake_pending = false;
-        batch.swap(state_->tasks);
-    }
-    for (auto& task : batch) {
-        task();
+    QCoreApplication::sendPostedEvents(this, kTaskEvent);
+}
+
+void UiTaskQueue::customEvent(QEvent* event) {
+    if (event->type() == kTaskEvent) {
+        static_cast<TaskEvent*>(event)->task();
     }
 }
 
