@@ -1,10 +1,10 @@
 // The commands that talk to the mouse: list the links, apply a profile, read the settings back.
-#include <hidapi.h>
-
 #include <condition_variable>
 #include <mutex>
 
 #include "cli.h"
+#include "device/ble/ble_presence.h"
+#include "device/usb/command_interfaces.h"
 #include "device/usb/hidapi_backend.h"
 #include "device/usb/receiver_family.h"
 #include "profile/profile_defaults.h"
@@ -18,9 +18,6 @@
 namespace talvik::tools {
 
 namespace {
-
-constexpr int kBleVendorId = 0x331A;
-constexpr int kBleProductId = 0x5044;
 
 struct LinkLine {
     std::string name;
@@ -75,50 +72,37 @@ OpenLinks OpenReal(Context& context) {
             open.lines.push_back({"wired", "mouse on the USB cable (331A:503C)"});
         }
     }
-    if (hid_init() != 0) {
+    const auto backend = device::HidapiBackend::Create();
+    if (!backend) {
         return open;
     }
-    device::HidapiBackend backend;
-    for (const device::ReceiverFamily family : device::kAllFamilies) {
-        const device::FamilyTraits& traits = device::Traits(family);
-        for (const device::HidInterfaceInfo& info :
-             backend.Enumerate(traits.vendor_id, traits.product_id)) {
-            if (!(info.usage == traits.command)) {
-                continue;
-            }
-            std::shared_ptr<platform::HidDevice> command = backend.Open(info.path);
-            if (!command) {
-                continue;
-            }
-            char ids[32];
-            std::snprintf(ids, sizeof ids, " (%04X:%04X) at %s", traits.vendor_id,
-                          traits.product_id, info.path.c_str());
-            switch (family) {
-                case device::ReceiverFamily::k24g:
-                    open.links.flags.link_24g = true;
-                    open.links.handles.command_24g = command;
-                    open.lines.push_back({"24g", std::string("2.4 GHz receiver") + ids});
-                    break;
-                case device::ReceiverFamily::k4k:
-                    open.links.flags.link_4k = true;
-                    open.links.handles.command_4k = command;
-                    open.lines.push_back({"4k", std::string("4 kHz receiver") + ids});
-                    break;
-                case device::ReceiverFamily::k4kB:
-                    open.links.flags.link_4k_b = true;
-                    open.links.handles.command_4k_b = command;
-                    open.lines.push_back({"4kb", std::string("4 kHz receiver B") + ids});
-                    break;
-            }
-            break;  // the first command interface of a family
+    for (device::CommandInterface& opened : device::OpenCommandInterfaces(*backend)) {
+        const device::FamilyTraits& traits = device::Traits(opened.family);
+        char ids[32];
+        std::snprintf(ids, sizeof ids, " (%04X:%04X) at %s", traits.vendor_id, traits.product_id,
+                      opened.path.c_str());
+        switch (opened.family) {
+            case device::ReceiverFamily::k24g:
+                open.links.flags.link_24g = true;
+                open.links.handles.command_24g = std::move(opened.device);
+                open.lines.push_back({"24g", std::string("2.4 GHz receiver") + ids});
+                break;
+            case device::ReceiverFamily::k4k:
+                open.links.flags.link_4k = true;
+                open.links.handles.command_4k = std::move(opened.device);
+                open.lines.push_back({"4k", std::string("4 kHz receiver") + ids});
+                break;
+            case device::ReceiverFamily::k4kB:
+                open.links.flags.link_4k_b = true;
+                open.links.handles.command_4k_b = std::move(opened.device);
+                open.lines.push_back({"4kb", std::string("4 kHz receiver B") + ids});
+                break;
         }
     }
-    hid_device_info* ble = hid_enumerate(kBleVendorId, kBleProductId);
-    if (ble != nullptr) {
+    if (device::BleMouseListedByHid()) {
         open.lines.push_back({"ble", "mouse on Bluetooth LE (331A:5044)"});
         open.ble_only_listed = open.lines.size() == 1;
     }
-    hid_free_enumeration(ble);
     open.links.flags.any_link = open.links.flags.AnyUp();
     return open;
 }

@@ -1,12 +1,11 @@
 #include "page/device_session.h"
 
-#include <hidapi.h>
-
 #include <QEvent>
 #include <QWidget>
 
 #include "app/toolkit/toolkit.h"
 #include "app/toolkit/window.h"
+#include "device/ble/ble_presence.h"
 #include "device/ble/bluez_client.h"
 #include "device/ble/bluez_writer.h"
 #include "device/usb/hidapi_backend.h"
@@ -30,8 +29,6 @@ namespace {
 
 constexpr auto kPageName = "MS_5_Page";
 constexpr auto kPageContainer = "ms_5_page";
-constexpr int kBleVendorId = 0x331A;
-constexpr int kBleProductId = 0x5044;
 // Subscribing waits until the daemon has resolved the mouse's services.
 constexpr int kBleRegisterDelayMs = 2000;
 // The virtual receivers beat like real ones, well inside the 6 s watchdog.
@@ -200,11 +197,11 @@ void DeviceSession::StartReceivers() {
         backend_ = std::make_unique<sim::SimHidBackend>(mouse_, link);
         mouse_->SetHeartbeatPeriod(kSimHeartbeatMs);
     } else {
-        if (hid_init() != 0) {
+        backend_ = device::HidapiBackend::Create();
+        if (!backend_) {
             platform::Trace("hid_init failed; receivers not opened");
             return;
         }
-        backend_ = std::make_unique<device::HidapiBackend>();
     }
     device::ReceiverEnv env;
     env.backend = backend_.get();
@@ -226,7 +223,8 @@ void DeviceSession::StartReceivers() {
 }
 
 void DeviceSession::StartBluetooth() {
-    bluez_ = new device::BluezClient(QDBusConnection::systemBus(), this);
+    bluez_ =
+        new device::BluezClient(options_.bus ? *options_.bus : QDBusConnection::systemBus(), this);
     connect(bluez_, &device::BluezClient::MouseArrived, this, [this] {
         if (!state_.links.flags().ble) {
             SetBleLink(true);
@@ -264,10 +262,7 @@ void DeviceSession::StartBluetooth() {
         platform::Trace("Bluetooth daemon not reachable; the Bluetooth LE link stays down");
     }
     // The mouse listed by the HID layer counts as present before the daemon has answered.
-    hid_device_info* ble = hid_init() == 0 ? hid_enumerate(kBleVendorId, kBleProductId) : nullptr;
-    const bool present = ble != nullptr;
-    hid_free_enumeration(ble);
-    if (present) {
+    if (device::BleMouseListedByHid()) {
         SetBleLink(true);
     }
 }

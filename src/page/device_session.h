@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDBusConnection>
 #include <QObject>
 #include <filesystem>
 #include <memory>
@@ -62,6 +63,8 @@ public:
         protocol::Clock* clock = nullptr;
         // Where the page's dialogs come from; null: real windows over the main window.
         PageDialogs* dialogs = nullptr;
+        // The bus of the Bluetooth daemon; none: the system bus.
+        std::optional<QDBusConnection> bus;
     };
 
     // `window` holds the page's controls and receives the page's timers and messages.

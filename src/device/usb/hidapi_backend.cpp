@@ -7,6 +7,13 @@
 
 namespace talvik::device {
 
+std::unique_ptr<HidapiBackend> HidapiBackend::Create() {
+    if (hid_init() != 0) {
+        return nullptr;
+    }
+    return std::make_unique<HidapiBackend>();
+}
+
 HidapiBackend::HidapiBackend() : udev_(udev_new()) {}
 
 HidapiBackend::~HidapiBackend() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <memory>
+
 #include "device/usb/hid_backend.h"
 
 struct udev;
@@ -7,9 +9,11 @@ struct udev;
 namespace talvik::device {
 
 // hidapi enumeration, with the instance id taken from libudev: the sysfs path of the USB device
-// above the hidraw node. hid_init must have succeeded before the first call.
+// above the hidraw node.
 class HidapiBackend final : public HidBackend {
 public:
+    // Starts hidapi; null when it cannot start (then no receiver can be reached).
+    static std::unique_ptr<HidapiBackend> Create();
     HidapiBackend();
     ~HidapiBackend() override;
     HidapiBackend(const HidapiBackend&) = delete;
