@@ -73,6 +73,8 @@ def main():
     parser.add_argument("--profiles", type=int, default=0)
     parser.add_argument("--settle", type=float, default=1.0)
     parser.add_argument("--offscreen", action="store_true")
+    parser.add_argument("--benchdir", default="build/bench",
+                        help="where talvik_bare_window is, the bare window measured alongside")
     args = parser.parse_args()
 
     server = None
@@ -90,8 +92,14 @@ def main():
         os.makedirs(env["XDG_RUNTIME_DIR"], mode=0o700)
         make_store(args.bindir, env["XDG_DATA_HOME"], args.profiles)
         argv = [os.path.join(args.bindir, "talvik-mouse"), "--simulate"]
+        bare = os.path.join(args.benchdir, "talvik_bare_window")
+        results, bare_results = [], []
         try:
-            results = [run_once(argv, env, args.settle) for _ in range(args.runs)]
+            # Interleaved, so that both see the same load on a shared machine.
+            for _ in range(args.runs):
+                results.append(run_once(argv, env, args.settle))
+                if os.path.exists(bare):
+                    bare_results.append(run_once([bare], env, 0))
         finally:
             if server:
                 server.close()
@@ -101,6 +109,11 @@ def main():
     print(f"first paint: median {paint:.1f} ms over {len(warm)} warm runs "
           f"(min {min(r[0] for r in warm):.1f}, max {max(r[0] for r in warm):.1f}); "
           f"resident memory after {args.settle:.0f} s: {rss:.1f} MB; profiles: {args.profiles}")
+    if bare_results:
+        bare_warm = bare_results[1:] or bare_results
+        bare_paint = statistics.median(r[0] for r in bare_warm)
+        print(f"bare window: median {bare_paint:.1f} ms; the program takes "
+              f"{paint / bare_paint:.1f} times as long")
 
 
 if __name__ == "__main__":
