@@ -65,12 +65,23 @@ int Fill(Context& context, const CommandGroup& group) {
     return 0;
 }
 
-void WarnIfDamaged(Context& context, const macro::LoadReport& report) {
-    if (report.damaged) {
-        context.err << kProgram << ": warning: " << report.read.detail
-                    << (report.moved_to ? "; moved to " + report.moved_to->string() : "")
-                    << "; its whole records were kept\n";
+// Says what loading mended. Returns false when the damaged file could not be moved aside, so
+// that the store cannot be written.
+bool WarnIfDamaged(Context& context, const std::filesystem::path& path,
+                   const macro::LoadReport& report) {
+    if (!report.damaged) {
+        return true;
     }
+    context.err << kProgram << ": warning: "
+                << (report.read.ok()
+                        ? path.string() + ": " + std::to_string(report.records_repaired) +
+                              " records needed repair"
+                        : report.read.detail)
+                << (report.moved_to
+                        ? "; moved to " + report.moved_to->string() + " and its whole records kept"
+                        : "; not moved aside: " + report.move.detail)
+                << "\n";
+    return report.moved_to.has_value();
 }
 
 std::string NameOf(const profile::ProfileInfo& record) {
@@ -119,7 +130,10 @@ int RunOnStore(Context& context, const CommandGroup& group, const std::string& c
     }
     profile::ProfileList profiles;
     profile::ProfileStoreHeader header;
-    WarnIfDamaged(context, store.Load(profiles, header));
+    if (!WarnIfDamaged(context, store.FilePath(), store.Load(profiles, header)) &&
+        command == "import") {
+        return Fail(context, "the store was not changed");
+    }
     const int count = static_cast<int>(profiles.size());
     const profile::ProfileInfo* chosen = nullptr;
     if (command == "show" || command == "export") {
@@ -151,7 +165,9 @@ int RunOnStore(Context& context, const CommandGroup& group, const std::string& c
     // stays as it was. The active profile stays: the mouse has not received the new one.
     macro::MacroStore macro_store(*data_dir, texts);
     macro::MacroList macros;
-    WarnIfDamaged(context, macro_store.LoadMacros(macros));
+    if (!WarnIfDamaged(context, macro_store.FilePath(), macro_store.LoadMacros(macros))) {
+        return Fail(context, "the store was not changed");
+    }
     const profile::ImportedProfile imported =
         profile::ImportProfile(args.positional[0], profiles, macros, macro_store);
     if (!imported.status.ok()) {
