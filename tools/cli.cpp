@@ -48,8 +48,9 @@ const CommandGroup& GroupNamed(const char* name) {
 }
 
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-        const std::filesystem::path& resource_dir, protocol::Clock* clock) {
-    Context context{{}, out, err, resource_dir, {}, clock};
+        const std::filesystem::path& resource_dir, protocol::Clock* clock,
+        std::string (*data_dir)()) {
+    Context context{{}, out, err, resource_dir, {}, clock, data_dir};
     std::size_t first = 0;
     if (!args.empty() && args[0] == "--simulate") {
         context.simulate = "24g";

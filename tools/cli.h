@@ -28,6 +28,9 @@ struct Context {
     std::string simulate;  // empty: the real devices
     // The protocol's pauses; null: real time. Tests give a virtual clock.
     protocol::Clock* clock = nullptr;
+    // Finds the program's data folder, for store commands without --data-dir; null: they need
+    // --data-dir.
+    std::string (*data_dir)() = nullptr;
 };
 
 // A group of commands: `talvik-mousectl <name> ...`. Runs with the group's arguments and returns
@@ -42,7 +45,8 @@ const std::vector<CommandGroup>& CommandGroups();
 
 // The whole tool: dispatches `args` (without the program name) to its group.
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-        const std::filesystem::path& resource_dir, protocol::Clock* clock = nullptr);
+        const std::filesystem::path& resource_dir, protocol::Clock* clock = nullptr,
+        std::string (*data_dir)() = nullptr);
 
 inline constexpr const char* kProgram = "talvik-mousectl";
 

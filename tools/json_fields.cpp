@@ -178,13 +178,6 @@ void JsonFields::Color(const char* key, std::uint32_t& out) {
     }
 }
 
-void JsonFields::ColorArray(const char* key, std::uint32_t* out, std::size_t count) {
-    const std::optional<QJsonArray> array = Array(key, count, count);
-    for (std::size_t i = 0; array && ok() && i < count; ++i) {
-        CheckColor(array->at(static_cast<qsizetype>(i)), PathOf(key, i), out[i]);
-    }
-}
-
 void JsonFields::Kind(const char* key, std::uint8_t& out) {
     const QJsonValue* value = Find(key);
     if (value == nullptr) {

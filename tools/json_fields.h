@@ -20,7 +20,7 @@ public:
 
     bool ok() const { return error_->empty(); }
 
-    // An integer field that must fit T.
+    // An integer field that must fit T, or an array of exactly N of them.
     template <typename T>
     void Int(const char* key, T& out) {
         const std::optional<double> v =
@@ -32,7 +32,7 @@ public:
     }
 
     template <typename T, std::size_t N>
-    void IntArray(const char* key, T (&out)[N]) {
+    void Int(const char* key, T (&out)[N]) {
         const std::optional<QJsonArray> array = Array(key, N, N);
         for (std::size_t i = 0; array && ok() && i < N; ++i) {
             const std::optional<double> v =
@@ -47,9 +47,16 @@ public:
     // A UTF-16 name field: a string, or an array of code units for text that is not valid
     // Unicode. Writes the text and its terminator only, so bytes behind it stay as they are.
     void Name(const char* key, char16_t* field, std::size_t units);
-    // "#RRGGBB" into bytes 0..2 of a stored colour; byte 3 stays as it is.
+    // "#RRGGBB" into bytes 0..2 of a stored colour, or an array of exactly N of them; byte 3 stays
+    // as it is.
     void Color(const char* key, std::uint32_t& out);
-    void ColorArray(const char* key, std::uint32_t* out, std::size_t count);
+    template <std::size_t N>
+    void Color(const char* key, std::uint32_t (&out)[N]) {
+        const std::optional<QJsonArray> array = Array(key, N, N);
+        for (std::size_t i = 0; array && ok() && i < N; ++i) {
+            CheckColor(array->at(static_cast<qsizetype>(i)), PathOf(key, i), out[i]);
+        }
+    }
     // An array of min_size..max_size elements; nullopt (and an error) otherwise.
     std::optional<QJsonArray> Array(const char* key, std::size_t min_size, std::size_t max_size);
     // An object element of an array field, for a nested reader.

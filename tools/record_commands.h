@@ -12,6 +12,21 @@
 
 namespace talvik::tools {
 
+// Prints `record` as JSON, with function and key names from the language file and the active
+// keyboard layout where they can be had.
+template <typename Record>
+int PrintJson(Context& context, const Record& record,
+              QJsonObject (*to_json)(const Record&, const Namer&)) {
+    LanguageTexts texts;
+    std::string ignored;
+    const bool have_texts = texts.Load(context.resource_dir, &ignored);
+    const auto layout = MakeLayout(std::nullopt, &ignored);
+    const QByteArray json =
+        FormatJson(to_json(record, Namer{have_texts ? &texts : nullptr, layout.get()}));
+    context.out.write(json.constData(), json.size());
+    return context.out.good() ? 0 : Fail(context, "cannot write the output");
+}
+
 // The new, show and from-json commands, alike for profile and macro files. `Traits` gives the
 // record type, how to make a fresh one and how to convert it.
 template <typename Traits>
@@ -49,14 +64,7 @@ int RunRecordCommands(Context& context, const CommandGroup& group) {
         if (!ReadRecordFile(words[1], record.get(), sizeof(Record), &error)) {
             return Fail(context, error);
         }
-        LanguageTexts texts;
-        std::string ignored;
-        const bool have_texts = texts.Load(context.resource_dir, &ignored);
-        const auto layout = MakeLayout(std::nullopt, &ignored);
-        const Namer namer{have_texts ? &texts : nullptr, layout.get()};
-        const QByteArray json = FormatJson(Traits::ToJson(*record, namer));
-        context.out.write(json.constData(), json.size());
-        return context.out.good() ? 0 : Fail(context, "cannot write the output");
+        return PrintJson(context, *record, &Traits::ToJson);
     } else {
         const std::optional<std::string> text = ReadWholeFile(words[1], &error);
         if (!text) {

@@ -46,21 +46,18 @@ QString ColorText(profile::ColorValue c) {
         .toUpper();
 }
 
-template <typename T, std::size_t N>
-QJsonArray Ints(const T (&values)[N]) {
-    QJsonArray array;
-    for (const T& v : values) {
-        array.append(static_cast<qint64>(v));
+// `one` of a value, or an array of `one` of each element.
+template <typename T, typename F>
+QJsonValue Each(const T& value, F one) {
+    if constexpr (std::is_array_v<T>) {
+        QJsonArray array;
+        for (const auto& e : value) {
+            array.append(one(e));
+        }
+        return array;
+    } else {
+        return one(value);
     }
-    return array;
-}
-
-QJsonArray Colors(const profile::ColorValue* values, std::size_t count) {
-    QJsonArray array;
-    for (std::size_t i = 0; i < count; ++i) {
-        array.append(ColorText(values[i]));
-    }
-    return array;
 }
 
 QJsonValue KindValue(std::uint8_t kind) {
@@ -76,8 +73,8 @@ QJsonValue KindValue(std::uint8_t kind) {
     }
 }
 
-std::string ActionName(std::uint8_t code, const Namer& namer) {
-    if (code == macro::kCodeMove) {
+std::string ActionName(const MacroAction& a, const Namer& namer) {
+    if (a.code == macro::kCodeMove) {
         const std::string text =
             namer.texts != nullptr ? namer.texts->Text("mouse_move_text") : std::string();
         return text.empty() ? "mouse_move_text" : text;
@@ -85,52 +82,19 @@ std::string ActionName(std::uint8_t code, const Namer& namer) {
     if (namer.layout == nullptr || namer.texts == nullptr) {
         return {};
     }
-    return macro::KeyCodeName(code, *namer.layout, *namer.texts);
+    return macro::KeyCodeName(a.code, *namer.layout, *namer.texts);
 }
 
-QJsonArray ActionsToJson(const MacroAction* actions, std::int64_t count, const Namer& namer) {
-    QJsonArray array;
-    const auto shown = std::clamp<std::int64_t>(count, 0, macro::kMaxMacroActions);
-    for (std::int64_t i = 0; i < shown; ++i) {
-        const MacroAction& a = actions[i];
-        QJsonObject o;
-        o.insert(QStringLiteral("code"), a.code);
-        const std::string name = ActionName(a.code, namer);
-        if (!name.empty()) {
-            o.insert(QStringLiteral("name"), Q(name));
-        }
-        o.insert(QStringLiteral("kind"), KindValue(a.kind));
-        o.insert(QStringLiteral("delay"), a.delay);
-        o.insert(QStringLiteral("x"), a.x);
-        o.insert(QStringLiteral("y"), a.y);
-        array.append(o);
-    }
-    return array;
-}
-
-// Reads `count` actions (the stored count, clamped to the record) from field `key`.
-void ActionsFromJson(JsonFields& f, const char* key, MacroAction* actions, std::int64_t count) {
-    const auto expected =
-        static_cast<std::size_t>(std::clamp<std::int64_t>(count, 0, macro::kMaxMacroActions));
-    const std::optional<QJsonArray> array = f.Array(key, expected, expected);
-    for (std::size_t i = 0; array && f.ok() && i < expected; ++i) {
-        const QJsonObject o = f.ObjectAt(*array, key, i);
-        std::string error;
-        JsonFields a(o, f.PathOf(key, i), &error);
-        MacroAction& action = actions[i];
-        a.Int("code", action.code);
-        a.Ignore("name");
-        a.Kind("kind", action.kind);
-        a.Int("delay", action.delay);
-        a.Int("x", action.x);
-        a.Int("y", action.y);
-        if (!a.Finish()) {
-            f.Adopt(error);
-        }
-    }
+std::string FunctionName(const ButtonAssign& b, const Namer& namer) {
+    const std::string_view key = profile::ButtonFunctionTextKey(b.function);
+    const std::string text = namer.texts != nullptr && !key.empty() ? namer.texts->Text(key) : "";
+    return text.empty() ? std::string(key) : text;
 }
 
 std::string KeyCombination(const ButtonAssign& b, const Namer& namer) {
+    if (b.function != static_cast<std::uint8_t>(profile::ButtonFunction::kKeyCombination)) {
+        return {};
+    }
     std::string text;
     const std::pair<std::uint8_t, const char*> modifiers[] = {{profile::kModifierCtrl, "Ctrl"},
                                                               {profile::kModifierShift, "Shift"},
@@ -150,109 +114,211 @@ std::string KeyCombination(const ButtonAssign& b, const Namer& namer) {
     return text + (key.empty() ? std::string(code) : key);
 }
 
-QJsonObject ButtonToJson(const ButtonAssign& b, const Namer& namer) {
+// One named field of a record: how it is shown and how it is read back. A field without `read`
+// is shown for reading only; a shown value that is undefined leaves the field out.
+struct Field {
+    const char* key;
+    QJsonValue (*write)(const void* record, const Namer& namer);
+    void (*read)(JsonFields& fields, const char* key, void* record);
+};
+
+// The record's fields in record order; specialised below for each record.
+template <typename R>
+const std::vector<Field>& Fields();
+
+template <typename M>
+struct MemberOf;
+template <typename R, typename T>
+struct MemberOf<T R::*> {
+    using Record = R;
+};
+template <auto M>
+using RecordOf = typename MemberOf<decltype(M)>::Record;
+
+// Member M of the record at `record` (const or not).
+template <auto M, typename Void>
+auto& Get(Void* record) {
+    using R = std::conditional_t<std::is_const_v<Void>, const RecordOf<M>, RecordOf<M>>;
+    return static_cast<R*>(record)->*M;
+}
+
+template <typename R>
+QJsonObject ToJson(const R& record, const Namer& namer) {
     QJsonObject o;
-    o.insert(QStringLiteral("button_index"), b.button_index);
-    o.insert(QStringLiteral("function"), b.function);
-    const std::string_view key = profile::ButtonFunctionTextKey(b.function);
-    if (!key.empty()) {
-        const std::string text = namer.texts != nullptr ? namer.texts->Text(key) : std::string();
-        o.insert(QStringLiteral("function_name"), Q(text.empty() ? key : text));
+    for (const Field& field : Fields<R>()) {
+        const QJsonValue value = field.write(&record, namer);
+        if (!value.isUndefined()) {
+            o.insert(QLatin1String(field.key), value);
+        }
     }
-    o.insert(QStringLiteral("reserved_2"), b.reserved_2);
-    o.insert(QStringLiteral("key_code"), b.key_code);
-    o.insert(QStringLiteral("modifiers"), b.modifiers);
-    if (b.function == static_cast<std::uint8_t>(profile::ButtonFunction::kKeyCombination)) {
-        o.insert(QStringLiteral("key_combination"), Q(KeyCombination(b, namer)));
-    }
-    o.insert(QStringLiteral("reserved_8"), b.reserved_8);
-    o.insert(QStringLiteral("macro_loop_mode"), b.macro_loop_mode);
-    o.insert(QStringLiteral("macro_name"), NameValue(b.macro_name, std::size(b.macro_name)));
-    o.insert(QStringLiteral("macro_repeat"), b.macro_repeat);
-    o.insert(QStringLiteral("macro_event_count"), b.macro_event_count);
-    o.insert(QStringLiteral("macro_index"), b.macro_index);
-    o.insert(QStringLiteral("reserved_1076"), b.reserved_1076);
-    o.insert(QStringLiteral("macro_actions"),
-             ActionsToJson(b.macro_actions, b.macro_event_count, namer));
     return o;
 }
 
-void ButtonFromJson(JsonFields& f, ButtonAssign& b) {
-    f.Int("button_index", b.button_index);
-    f.Int("function", b.function);
-    f.Ignore("function_name");
-    f.Int("reserved_2", b.reserved_2);
-    f.Int("key_code", b.key_code);
-    f.Int("modifiers", b.modifiers);
-    f.Ignore("key_combination");
-    f.Int("reserved_8", b.reserved_8);
-    f.Int("macro_loop_mode", b.macro_loop_mode);
-    f.Name("macro_name", b.macro_name, std::size(b.macro_name));
-    f.Int("macro_repeat", b.macro_repeat);
-    f.Int("macro_event_count", b.macro_event_count);
-    f.Int("macro_index", b.macro_index);
-    f.Int("reserved_1076", b.reserved_1076);
-    ActionsFromJson(f, "macro_actions", b.macro_actions, b.macro_event_count);
-}
-
-// The named fields only, over whatever `r` holds.
-bool ProfileNamedFromJson(const QJsonObject& json, ProfileInfo& r, std::string* error) {
-    JsonFields f(json, "", error);
-    f.Ignore("unnamed_bytes");
-    f.Name("name", r.name, std::size(r.name));
-    f.Name("note_a", r.note_a, std::size(r.note_a));
-    f.Name("note_b", r.note_b, std::size(r.note_b));
-    f.Int("reserved_2200", r.reserved_2200);
-    f.Int("reserved_2204", r.reserved_2204);
-    f.Int("reserved_2208", r.reserved_2208);
-    f.Int("reserved_2212", r.reserved_2212);
-    f.Int("reserved_2224", r.reserved_2224);
-    f.Int("lift_off_distance", r.lift_off_distance);
-    f.Int("reserved_2232", r.reserved_2232);
-    f.IntArray("dpi_value", r.dpi_value);
-    f.IntArray("dpi_value_y", r.dpi_value_y);
-    f.IntArray("dpi_enabled", r.dpi_enabled);
-    f.Int("brightness", r.brightness);
-    f.Int("breath_speed", r.breath_speed);
-    f.Int("sleep_timer", r.sleep_timer);
-    f.Int("light_off_time", r.light_off_time);
-    f.Int("current_dpi_stage", r.current_dpi_stage);
-    f.Int("polling_rate", r.polling_rate);
-    f.Int("polling_rate_hs", r.polling_rate_hs);
-    f.Int("move_mode", r.move_mode);
-    f.Int("ripple_control", r.ripple_control);
-    f.Int("angle_snap", r.angle_snap);
-    f.Int("motion_sync", r.motion_sync);
-    f.Int("light_mode", r.light_mode);
-    f.Int("reserved_2388", r.reserved_2388);
-    f.Int("reserved_2392", r.reserved_2392);
-    f.Int("key_debounce", r.key_debounce);
-    f.Color("light_color", r.light_color);
-    f.ColorArray("dpi_color", r.dpi_color, std::size(r.dpi_color));
-    f.ColorArray("spare_color", r.spare_color, std::size(r.spare_color));
-    const std::optional<QJsonArray> buttons =
-        f.Array("buttons", profile::kButtonSlots, profile::kButtonSlots);
-    for (std::size_t b = 0; buttons && f.ok() && b < profile::kButtonSlots; ++b) {
-        std::string button_error;
-        JsonFields bf(f.ObjectAt(*buttons, "buttons", b), f.PathOf("buttons", b), &button_error);
-        if (!f.ok()) {
-            break;
-        }
-        ButtonFromJson(bf, r.buttons[b]);
-        if (!bf.Finish()) {
-            f.Adopt(button_error);
+template <typename R>
+void ReadFields(JsonFields& f, R& record) {
+    for (const Field& field : Fields<R>()) {
+        if (field.read != nullptr) {
+            field.read(f, field.key, &record);
+        } else {
+            f.Ignore(field.key);
         }
     }
-    return f.Finish();
 }
 
-bool MacroNamedFromJson(const QJsonObject& json, MacroInfo& r, std::string* error) {
+// An integer or an array of integers, range-checked against the member's type.
+template <auto M>
+Field Int(const char* key) {
+    return {key,
+            [](const void* r, const Namer&) {
+                return Each(Get<M>(r), [](auto v) { return QJsonValue(static_cast<qint64>(v)); });
+            },
+            [](JsonFields& f, const char* key, void* r) { f.Int(key, Get<M>(r)); }};
+}
+
+// A colour "#RRGGBB" or an array of them.
+template <auto M>
+Field Color(const char* key) {
+    return {key, [](const void* r, const Namer&) { return Each(Get<M>(r), ColorText); },
+            [](JsonFields& f, const char* key, void* r) { f.Color(key, Get<M>(r)); }};
+}
+
+template <auto M>
+Field Name(const char* key) {
+    return {key,
+            [](const void* r, const Namer&) { return NameValue(Get<M>(r), std::size(Get<M>(r))); },
+            [](JsonFields& f, const char* key, void* r) {
+                f.Name(key, Get<M>(r), std::size(Get<M>(r)));
+            }};
+}
+
+template <auto M>
+Field ActionKind(const char* key) {
+    return {key, [](const void* r, const Namer&) { return KindValue(Get<M>(r)); },
+            [](JsonFields& f, const char* key, void* r) { f.Kind(key, Get<M>(r)); }};
+}
+
+// Text computed for the reader (function and key names); left out when empty.
+template <typename R, std::string (*Text)(const R&, const Namer&)>
+Field Shown(const char* key) {
+    return {key,
+            [](const void* r, const Namer& namer) -> QJsonValue {
+                const std::string text = Text(*static_cast<const R*>(r), namer);
+                return text.empty() ? QJsonValue(QJsonValue::Undefined) : Q(text);
+            },
+            nullptr};
+}
+
+// An array of nested records: all of them, or as many as the member `Count` says (clamped to
+// the array).
+template <auto M, auto Count = nullptr>
+Field Objects(const char* key) {
+    using Array = std::remove_cvref_t<decltype(std::declval<RecordOf<M>&>().*M)>;
+    using Element = std::remove_extent_t<Array>;
+    static constexpr auto kSize = static_cast<std::int64_t>(std::extent_v<Array>);
+    static constexpr auto size = [](const void* r) {
+        if constexpr (Count == nullptr) {
+            return static_cast<std::size_t>(kSize);
+        } else {
+            return static_cast<std::size_t>(std::clamp<std::int64_t>(Get<Count>(r), 0, kSize));
+        }
+    };
+    return {key,
+            [](const void* r, const Namer& namer) -> QJsonValue {
+                QJsonArray array;
+                for (std::size_t i = 0; i < size(r); ++i) {
+                    array.append(ToJson<Element>(Get<M>(r)[i], namer));
+                }
+                return array;
+            },
+            [](JsonFields& f, const char* key, void* r) {
+                const std::size_t n = size(r);
+                const std::optional<QJsonArray> array = f.Array(key, n, n);
+                for (std::size_t i = 0; array && f.ok() && i < n; ++i) {
+                    std::string error;
+                    JsonFields element(f.ObjectAt(*array, key, i), f.PathOf(key, i), &error);
+                    if (!f.ok()) {
+                        break;
+                    }
+                    ReadFields(element, Get<M>(r)[i]);
+                    if (!element.Finish()) {
+                        f.Adopt(error);
+                    }
+                }
+            }};
+}
+
+// A member field whose key is the member's name.
+#define TALVIK_FIELD(kind, member) kind<&Record::member>(#member)
+
+template <>
+const std::vector<Field>& Fields<MacroAction>() {
+    using Record = MacroAction;
+    static const std::vector<Field> fields = {
+        TALVIK_FIELD(Int, code),        Shown<Record, ActionName>("name"),
+        TALVIK_FIELD(ActionKind, kind), TALVIK_FIELD(Int, delay),
+        TALVIK_FIELD(Int, x),           TALVIK_FIELD(Int, y)};
+    return fields;
+}
+
+template <>
+const std::vector<Field>& Fields<ButtonAssign>() {
+    using Record = ButtonAssign;
+    // clang-format off
+    static const std::vector<Field> fields = {
+        TALVIK_FIELD(Int, button_index), TALVIK_FIELD(Int, function),
+        Shown<Record, FunctionName>("function_name"), TALVIK_FIELD(Int, reserved_2),
+        TALVIK_FIELD(Int, key_code), TALVIK_FIELD(Int, modifiers),
+        Shown<Record, KeyCombination>("key_combination"), TALVIK_FIELD(Int, reserved_8),
+        TALVIK_FIELD(Int, macro_loop_mode), TALVIK_FIELD(Name, macro_name),
+        TALVIK_FIELD(Int, macro_repeat), TALVIK_FIELD(Int, macro_event_count),
+        TALVIK_FIELD(Int, macro_index), TALVIK_FIELD(Int, reserved_1076),
+        Objects<&Record::macro_actions, &Record::macro_event_count>("macro_actions")};
+    // clang-format on
+    return fields;
+}
+
+template <>
+const std::vector<Field>& Fields<MacroInfo>() {
+    using Record = MacroInfo;
+    static const std::vector<Field> fields = {
+        TALVIK_FIELD(Name, name), TALVIK_FIELD(Int, repeat), TALVIK_FIELD(Int, action_count),
+        Objects<&Record::actions, &Record::action_count>("actions")};
+    return fields;
+}
+
+template <>
+const std::vector<Field>& Fields<ProfileInfo>() {
+    using Record = ProfileInfo;
+    // clang-format off
+    static const std::vector<Field> fields = {
+        TALVIK_FIELD(Name, name), TALVIK_FIELD(Name, note_a), TALVIK_FIELD(Name, note_b),
+        TALVIK_FIELD(Int, reserved_2200), TALVIK_FIELD(Int, reserved_2204),
+        TALVIK_FIELD(Int, reserved_2208), TALVIK_FIELD(Int, reserved_2212),
+        TALVIK_FIELD(Int, reserved_2224), TALVIK_FIELD(Int, lift_off_distance),
+        TALVIK_FIELD(Int, reserved_2232), TALVIK_FIELD(Int, dpi_value),
+        TALVIK_FIELD(Int, dpi_value_y), TALVIK_FIELD(Int, dpi_enabled),
+        TALVIK_FIELD(Int, brightness), TALVIK_FIELD(Int, breath_speed),
+        TALVIK_FIELD(Int, sleep_timer), TALVIK_FIELD(Int, light_off_time),
+        TALVIK_FIELD(Int, current_dpi_stage), TALVIK_FIELD(Int, polling_rate),
+        TALVIK_FIELD(Int, polling_rate_hs), TALVIK_FIELD(Int, move_mode),
+        TALVIK_FIELD(Int, ripple_control), TALVIK_FIELD(Int, angle_snap),
+        TALVIK_FIELD(Int, motion_sync), TALVIK_FIELD(Int, light_mode),
+        TALVIK_FIELD(Int, reserved_2388), TALVIK_FIELD(Int, reserved_2392),
+        TALVIK_FIELD(Int, key_debounce), TALVIK_FIELD(Color, light_color),
+        TALVIK_FIELD(Color, dpi_color), TALVIK_FIELD(Color, spare_color),
+        TALVIK_FIELD(Objects, buttons)};
+    // clang-format on
+    return fields;
+}
+
+#undef TALVIK_FIELD
+
+// The named fields only, over whatever `record` holds.
+template <typename R>
+bool NamedFromJson(const QJsonObject& json, R& record, std::string* error) {
     JsonFields f(json, "", error);
     f.Ignore("unnamed_bytes");
-    f.Name("name", r.name, std::size(r.name));
-    f.Int("repeat", r.repeat);
-    f.Int("action_count", r.action_count);
-    ActionsFromJson(f, "actions", r.actions, r.action_count);
+    ReadFields(f, record);
     return f.Finish();
 }
 
@@ -330,92 +396,50 @@ bool ApplyUnnamed(const QJsonObject& json, unsigned char* bytes, std::size_t siz
     return true;
 }
 
-template <typename Record, typename NamedFromJson>
-bool RecordFromJson(const QJsonObject& json, Record& out, std::string* error, NamedFromJson named) {
-    auto record = std::make_unique<Record>();
+template <typename R>
+bool RecordFromJson(const QJsonObject& json, R& out, std::string* error) {
+    auto record = std::make_unique<R>();
     error->clear();
-    if (!ApplyUnnamed(json, reinterpret_cast<unsigned char*>(record.get()), sizeof(Record),
-                      error) ||
-        !named(json, *record, error)) {
+    if (!ApplyUnnamed(json, reinterpret_cast<unsigned char*>(record.get()), sizeof(R), error) ||
+        !NamedFromJson(json, *record, error)) {
         return false;
     }
     out = *record;
     return true;
 }
 
-template <typename Record, typename NamedFromJson>
-void AddUnnamed(QJsonObject& json, const Record& record, NamedFromJson named) {
-    auto rebuilt = std::make_unique<Record>();
+// The record's named fields, plus the bytes they do not cover.
+template <typename R>
+QJsonObject RecordToJson(const R& record, const Namer& namer) {
+    QJsonObject json = ToJson(record, namer);
+    auto rebuilt = std::make_unique<R>();
     std::string error;
-    named(json, *rebuilt, &error);
+    NamedFromJson(json, *rebuilt, &error);
     const QJsonArray runs =
         Differences(reinterpret_cast<const unsigned char*>(&record),
-                    reinterpret_cast<const unsigned char*>(rebuilt.get()), sizeof(Record));
+                    reinterpret_cast<const unsigned char*>(rebuilt.get()), sizeof(R));
     if (!runs.isEmpty()) {
         json.insert(QStringLiteral("unnamed_bytes"), runs);
     }
+    return json;
 }
 
-// Field order of the output: record order, then anything else alphabetically.
+// Field order of the output: record order (a name's first place wins), then anything else
+// alphabetically.
 int FieldRank(const QString& key) {
-    static const QStringList kOrder = {QStringLiteral("name"),
-                                       QStringLiteral("note_a"),
-                                       QStringLiteral("note_b"),
-                                       QStringLiteral("reserved_2200"),
-                                       QStringLiteral("reserved_2204"),
-                                       QStringLiteral("reserved_2208"),
-                                       QStringLiteral("reserved_2212"),
-                                       QStringLiteral("reserved_2224"),
-                                       QStringLiteral("lift_off_distance"),
-                                       QStringLiteral("reserved_2232"),
-                                       QStringLiteral("dpi_value"),
-                                       QStringLiteral("dpi_value_y"),
-                                       QStringLiteral("dpi_enabled"),
-                                       QStringLiteral("brightness"),
-                                       QStringLiteral("breath_speed"),
-                                       QStringLiteral("sleep_timer"),
-                                       QStringLiteral("light_off_time"),
-                                       QStringLiteral("current_dpi_stage"),
-                                       QStringLiteral("polling_rate"),
-                                       QStringLiteral("polling_rate_hs"),
-                                       QStringLiteral("move_mode"),
-                                       QStringLiteral("ripple_control"),
-                                       QStringLiteral("angle_snap"),
-                                       QStringLiteral("motion_sync"),
-                                       QStringLiteral("light_mode"),
-                                       QStringLiteral("reserved_2388"),
-                                       QStringLiteral("reserved_2392"),
-                                       QStringLiteral("key_debounce"),
-                                       QStringLiteral("light_color"),
-                                       QStringLiteral("dpi_color"),
-                                       QStringLiteral("spare_color"),
-                                       QStringLiteral("buttons"),
-                                       QStringLiteral("button_index"),
-                                       QStringLiteral("function"),
-                                       QStringLiteral("function_name"),
-                                       QStringLiteral("reserved_2"),
-                                       QStringLiteral("key_code"),
-                                       QStringLiteral("modifiers"),
-                                       QStringLiteral("key_combination"),
-                                       QStringLiteral("reserved_8"),
-                                       QStringLiteral("macro_loop_mode"),
-                                       QStringLiteral("macro_name"),
-                                       QStringLiteral("macro_repeat"),
-                                       QStringLiteral("macro_event_count"),
-                                       QStringLiteral("macro_index"),
-                                       QStringLiteral("reserved_1076"),
-                                       QStringLiteral("macro_actions"),
-                                       QStringLiteral("repeat"),
-                                       QStringLiteral("action_count"),
-                                       QStringLiteral("actions"),
-                                       QStringLiteral("code"),
-                                       QStringLiteral("kind"),
-                                       QStringLiteral("delay"),
-                                       QStringLiteral("x"),
-                                       QStringLiteral("y"),
-                                       QStringLiteral("unnamed_bytes"),
-                                       QStringLiteral("offset"),
-                                       QStringLiteral("hex")};
+    static const QStringList kOrder = [] {
+        QStringList order;
+        for (const auto* fields : {&Fields<ProfileInfo>(), &Fields<ButtonAssign>(),
+                                   &Fields<MacroInfo>(), &Fields<MacroAction>()}) {
+            for (const Field& field : *fields) {
+                order.append(QLatin1String(field.key));
+            }
+        }
+        order.append(
+            {QStringLiteral("unnamed_bytes"), QStringLiteral("offset"), QStringLiteral("hex")});
+        order.removeDuplicates();
+        return order;
+    }();
     const qsizetype rank = kOrder.indexOf(key);
     return rank < 0 ? static_cast<int>(kOrder.size()) : static_cast<int>(rank);
 }
@@ -475,64 +499,20 @@ void Format(const QJsonValue& value, int indent, QByteArray& out) {
 
 }  // namespace
 
-QJsonObject ProfileToJson(const ProfileInfo& r, const Namer& namer) {
-    QJsonObject o;
-    o.insert(QStringLiteral("name"), NameValue(r.name, std::size(r.name)));
-    o.insert(QStringLiteral("note_a"), NameValue(r.note_a, std::size(r.note_a)));
-    o.insert(QStringLiteral("note_b"), NameValue(r.note_b, std::size(r.note_b)));
-    o.insert(QStringLiteral("reserved_2200"), r.reserved_2200);
-    o.insert(QStringLiteral("reserved_2204"), r.reserved_2204);
-    o.insert(QStringLiteral("reserved_2208"), r.reserved_2208);
-    o.insert(QStringLiteral("reserved_2212"), r.reserved_2212);
-    o.insert(QStringLiteral("reserved_2224"), r.reserved_2224);
-    o.insert(QStringLiteral("lift_off_distance"), r.lift_off_distance);
-    o.insert(QStringLiteral("reserved_2232"), r.reserved_2232);
-    o.insert(QStringLiteral("dpi_value"), Ints(r.dpi_value));
-    o.insert(QStringLiteral("dpi_value_y"), Ints(r.dpi_value_y));
-    o.insert(QStringLiteral("dpi_enabled"), Ints(r.dpi_enabled));
-    o.insert(QStringLiteral("brightness"), r.brightness);
-    o.insert(QStringLiteral("breath_speed"), r.breath_speed);
-    o.insert(QStringLiteral("sleep_timer"), r.sleep_timer);
-    o.insert(QStringLiteral("light_off_time"), r.light_off_time);
-    o.insert(QStringLiteral("current_dpi_stage"), r.current_dpi_stage);
-    o.insert(QStringLiteral("polling_rate"), r.polling_rate);
-    o.insert(QStringLiteral("polling_rate_hs"), r.polling_rate_hs);
-    o.insert(QStringLiteral("move_mode"), r.move_mode);
-    o.insert(QStringLiteral("ripple_control"), r.ripple_control);
-    o.insert(QStringLiteral("angle_snap"), r.angle_snap);
-    o.insert(QStringLiteral("motion_sync"), r.motion_sync);
-    o.insert(QStringLiteral("light_mode"), r.light_mode);
-    o.insert(QStringLiteral("reserved_2388"), r.reserved_2388);
-    o.insert(QStringLiteral("reserved_2392"), r.reserved_2392);
-    o.insert(QStringLiteral("key_debounce"), r.key_debounce);
-    o.insert(QStringLiteral("light_color"), ColorText(r.light_color));
-    o.insert(QStringLiteral("dpi_color"), Colors(r.dpi_color, std::size(r.dpi_color)));
-    o.insert(QStringLiteral("spare_color"), Colors(r.spare_color, std::size(r.spare_color)));
-    QJsonArray buttons;
-    for (const ButtonAssign& b : r.buttons) {
-        buttons.append(ButtonToJson(b, namer));
-    }
-    o.insert(QStringLiteral("buttons"), buttons);
-    AddUnnamed(o, r, ProfileNamedFromJson);
-    return o;
+QJsonObject ProfileToJson(const ProfileInfo& record, const Namer& namer) {
+    return RecordToJson(record, namer);
 }
 
-QJsonObject MacroToJson(const MacroInfo& r, const Namer& namer) {
-    QJsonObject o;
-    o.insert(QStringLiteral("name"), NameValue(r.name, std::size(r.name)));
-    o.insert(QStringLiteral("repeat"), r.repeat);
-    o.insert(QStringLiteral("action_count"), r.action_count);
-    o.insert(QStringLiteral("actions"), ActionsToJson(r.actions, r.action_count, namer));
-    AddUnnamed(o, r, MacroNamedFromJson);
-    return o;
+QJsonObject MacroToJson(const MacroInfo& record, const Namer& namer) {
+    return RecordToJson(record, namer);
 }
 
 bool ProfileFromJson(const QJsonObject& json, ProfileInfo& record, std::string* error) {
-    return RecordFromJson(json, record, error, ProfileNamedFromJson);
+    return RecordFromJson(json, record, error);
 }
 
 bool MacroFromJson(const QJsonObject& json, MacroInfo& record, std::string* error) {
-    return RecordFromJson(json, record, error, MacroNamedFromJson);
+    return RecordFromJson(json, record, error);
 }
 
 QByteArray FormatJson(const QJsonObject& json) {

@@ -9,6 +9,7 @@
 
 #include "../macro/test_support.h"
 #include "cli.h"
+#include "macro/macro_store.h"
 #include "macro/record_name.h"
 #include "profile/button_function.h"
 #include "profile/profile_defaults.h"
@@ -284,6 +285,114 @@ TEST_F(MousectlTest, StoreFillWritesALoadableStoreAndNeverReplacesOne) {
     EXPECT_EQ(ReadBytes(data + "/ms_5/pro.data"), bytes);
     ExpectOneErrorLine(Mousectl({"store", "fill", "0", "--data-dir", Path("other")}), "count");
     ExpectOneErrorLine(Mousectl({"store", "fill", "3"}), "--data-dir");
+}
+
+}  // namespace
+}  // namespace talvik::tools
+
+namespace talvik::tools {
+namespace {
+
+// A data folder holding the profiles A, B and C with B active, and a macro M.
+class StoreCommandsTest : public MousectlTest {
+protected:
+    StoreCommandsTest() {
+        for (const char16_t* name : {u"A", u"B", u"C"}) {
+            profiles.push_back(profile::CreateProfile());
+            macro::WriteName(profiles.back()->name, name);
+        }
+        for (int b : {3, 7}) {
+            profile::ButtonAssign& button = profiles[1]->buttons[b];
+            button.function = static_cast<std::uint8_t>(profile::ButtonFunction::kMacro);
+            macro::WriteName(button.macro_name, u"M");
+            button.macro_event_count = 1;
+            button.macro_repeat = b;
+            button.macro_actions[0] = {0, 0x04, 1, 0, 50, 0, 0, 0};
+        }
+        EXPECT_TRUE(profile_store.Save(profiles, profile::ProfileStoreHeader{1}).ok());
+        macros.push_back(std::make_unique<macro::MacroInfo>());
+        macro::WriteName(macros.back()->name, u"m");
+        EXPECT_TRUE(macro_store.SaveMacros(macros).ok());
+    }
+
+    int Store(std::vector<std::string> args) {
+        args.insert(args.begin(), "store");
+        args.insert(args.end(), {"--data-dir", data.string()});
+        return Mousectl(args);
+    }
+
+    std::filesystem::path data = folder.path() / "data";
+    test::FakeTexts texts;
+    profile::ProfileStore profile_store{data, texts};
+    macro::MacroStore macro_store{data, texts};
+    profile::ProfileList profiles;
+    macro::MacroList macros;
+};
+
+TEST_F(StoreCommandsTest, ListMarksTheActiveProfile) {
+    ASSERT_EQ(Store({"list"}), 0) << err.str();
+    EXPECT_EQ(out.str(), "0   A\n1 * B\n2   C\n");
+}
+
+TEST_F(StoreCommandsTest, ShowPrintsWhatProfileShowPrintsForItsFile) {
+    WriteBytes(Path("b.pro"), profiles[1].get(), sizeof(profile::ProfileInfo));
+    ASSERT_EQ(Mousectl({"profile", "show", Path("b.pro")}), 0) << err.str();
+    const std::string expected = out.str();
+    ASSERT_EQ(Store({"show", "1"}), 0) << err.str();
+    EXPECT_EQ(out.str(), expected);
+    EXPECT_EQ(QJsonDocument::fromJson(QByteArray::fromStdString(out.str())).object().value("name"),
+              QStringLiteral("B"));
+}
+
+TEST_F(StoreCommandsTest, ExportThenImportAddsAProfileWithAFreeNameAndItsMacros) {
+    ASSERT_EQ(Store({"export", "1", "-o", Path("b.pro")}), 0) << err.str();
+    EXPECT_EQ(ReadBytes(Path("b.pro")).size(), sizeof(profile::ProfileInfo));
+    macro::WriteName(profiles[1]->name, u"b");  // names are compared without case
+    WriteBytes(Path("b.pro"), profiles[1].get(), sizeof(profile::ProfileInfo));
+    ASSERT_EQ(Store({"import", Path("b.pro")}), 0) << err.str();
+    EXPECT_EQ(out.str(), "3 b_1\n");
+    ASSERT_EQ(Store({"import", Path("b.pro")}), 0) << err.str();
+    EXPECT_EQ(out.str(), "4 b_2\n");
+
+    profile::ProfileList stored;
+    profile::ProfileStoreHeader header;
+    profile_store.Load(stored, header);
+    ASSERT_EQ(stored.size(), 5u);
+    EXPECT_EQ(header.active_profile_index, 1);
+    macro::MacroList stored_macros;
+    macro_store.LoadMacros(stored_macros);
+    ASSERT_EQ(stored_macros.size(), 5u);
+    const profile::ProfileInfo& imported = *stored[3];
+    for (int b : {3, 7}) {
+        const profile::ButtonAssign& button = imported.buttons[b];
+        const macro::MacroInfo& made =
+            *stored_macros.at(static_cast<std::size_t>(button.macro_index));
+        EXPECT_EQ(macro::ReadName(made.name), macro::ReadName(button.macro_name));
+        EXPECT_EQ(made.repeat, b);
+        EXPECT_EQ(made.action_count, 1);
+        EXPECT_EQ(std::memcmp(&made.actions[0], &button.macro_actions[0], sizeof(made.actions[0])),
+                  0);
+    }
+    // "M" is taken by "m": every copy gets a number.
+    EXPECT_EQ(macro::ReadName(stored_macros[1]->name), u"M_1");
+    EXPECT_EQ(macro::ReadName(stored_macros[4]->name), u"M_4");
+}
+
+TEST_F(StoreCommandsTest, FailuresNameTheProblemAndLeaveTheStoreAlone) {
+    const auto before = ReadBytes(profile_store.FilePath());
+    ExpectOneErrorLine(Store({"show", "3"}), "no profile 3: the store holds 3");
+    ExpectOneErrorLine(Store({"export", "x", "-o", Path("x.pro")}), "no profile x");
+    ExpectOneErrorLine(Store({"export", "0", "-o", Path("no-such-folder/x.pro")}),
+                       "no-such-folder");
+    WriteBytes(Path("short.pro"), "abc", 3);
+    ExpectOneErrorLine(Store({"import", Path("short.pro")}), "short.pro");
+    ExpectOneErrorLine(Store({"import", Path("missing.pro")}), "missing.pro");
+    ExpectOneErrorLine(Store({"show"}), "unexpected arguments for show");
+    ExpectOneErrorLine(Mousectl({"store", "list"}), "--data-dir");
+    ExpectOneErrorLine(Mousectl({"store", "list", "--data-dir", Path("empty")}),
+                       "no profile store at");
+    EXPECT_EQ(ReadBytes(profile_store.FilePath()), before);
+    EXPECT_FALSE(std::filesystem::exists(Path("empty")));
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #!/bin/sh
-# The installed tool end to end: a profile and a macro file go through show and from-json and
-# come back byte for byte. Usage: round_trip.sh TOOL WORK_FOLDER
+# The installed tool end to end: a profile and a macro file go through show and from-json, and a
+# profile through a store, and come back byte for byte. Usage: round_trip.sh TOOL WORK_FOLDER
 set -eu
 tool=$1
 work=$2
@@ -27,6 +27,11 @@ head -c 3096 /dev/urandom > random.macro
 "$tool" macro show random.macro > random-macro.json
 "$tool" macro from-json random-macro.json -o random-back.macro
 cmp random.macro random-back.macro
+
+# A profile imported into a folder without a store comes back out as the same file.
+test "$("$tool" store import new.pro --data-dir data)" = "1 Round trip"
+"$tool" store export 1 -o exported.pro --data-dir data
+cmp new.pro exported.pro
 
 # Errors: a non-zero exit and one line on stderr.
 if "$tool" profile show missing.pro 2> error.txt; then
