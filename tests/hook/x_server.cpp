@@ -1,5 +1,6 @@
 #include "x_server.h"
 
+#include <X11/XKBlib.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -69,6 +70,17 @@ XServer::~XServer() {
 
 bool XServer::Run(const std::string& command) {
     return std::system(command.c_str()) == 0;
+}
+
+bool XServer::LockGroup(int group) {
+    ::Display* display = XOpenDisplay(nullptr);
+    if (display == nullptr) {
+        return false;
+    }
+    const bool sent = XkbLockGroup(display, XkbUseCoreKbd, static_cast<unsigned>(group)) != 0;
+    XSync(display, False);
+    XCloseDisplay(display);
+    return sent;
 }
 
 bool XServer::Has(const char* tool) {

@@ -17,6 +17,8 @@ public:
     const std::string& Display() const { return display_; }
     // Runs a tool on this display (sh -c); true when it exits 0.
     static bool Run(const std::string& command);
+    // Makes layout group `group` of the core keyboard the active one.
+    static bool LockGroup(int group);
     // Whether `tool` is on PATH.
     static bool Has(const char* tool);
 
