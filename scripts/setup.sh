@@ -9,7 +9,7 @@ packages=(
     xkb-data libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     umockdev libumockdev-dev python3-dbusmock dbus
-    xvfb xdotool imagemagick x11-xkb-utils
+    xvfb xdotool imagemagick x11-xkb-utils libxtst-dev
 )
 
 missing=()
