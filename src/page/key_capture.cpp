@@ -65,9 +65,11 @@ bool KeyCapture::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::FocusOut:
             End(control);
             return false;
+        case QEvent::ShortcutOverride:
+            event->accept();  // a captured Ctrl+Q is a key, not the window's shortcut
+            return true;
         case QEvent::KeyPress:
         case QEvent::KeyRelease:
-        case QEvent::ShortcutOverride:
             return true;  // the key arrives through the route; the field types nothing
         default:
             return false;

@@ -168,6 +168,10 @@ TEST_F(InputRouteTest, KeyCaptureRunsWhileItsControlHasFocusAndDeliversPressAndR
     QKeyEvent typed(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, QStringLiteral("x"));
     QCoreApplication::sendEvent(edit, &typed);
     EXPECT_TRUE(edit->text().isEmpty());  // the field itself types nothing
+    QKeyEvent shortcut(QEvent::ShortcutOverride, Qt::Key_Q, Qt::ControlModifier);
+    shortcut.ignore();
+    QCoreApplication::sendEvent(edit, &shortcut);
+    EXPECT_TRUE(shortcut.isAccepted());  // Ctrl+Q is captured, not taken as a shortcut
 
     QFocusEvent out(QEvent::FocusOut);
     QCoreApplication::sendEvent(edit, &out);
