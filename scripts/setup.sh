@@ -9,7 +9,7 @@ packages=(
     xkb-data libgl-dev libqt6opengl6-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     umockdev libumockdev-dev python3-dbusmock dbus
-    xvfb xdotool imagemagick x11-xkb-utils
+    xvfb xdotool imagemagick x11-xkb-utils libxtst-dev
 )
 
 # --list prints the packages, one a line (scripts/check-deps.sh compares the build against them).

@@ -16,7 +16,10 @@
 #include "app/toolkit/toolkit.h"
 #include "app/toolkit/tray_icon.h"
 #include "page/dpi_osd.h"
+#include "page/input_route.h"
+#include "page/key_capture.h"
 #include "platform/app_paths.h"
+#include "platform/live_keyboard_layout.h"
 #include "platform/trace.h"
 
 namespace talvik::app {
@@ -38,7 +41,6 @@ constexpr int kOsdCloseMs = 2000;
 bool IsQuietMessage(uint32_t message) {
     switch (message) {
         case msg::WM_MS5_LINK_READY:
-        case msg::WM_MS5_HOOK_INPUT:
         case 0x50C:
         case 0x651:
         case 0x652:
@@ -96,8 +98,25 @@ void MainWindow::OnInit() {
     if (!hooks_.Load(hook_path_.toStdString())) {
         platform::Trace("input hook library not loaded; macro recording unavailable");
     }
+    keyboard_ = std::make_unique<platform::LiveKeyboardLayout>();
+    input_route_ = std::make_unique<page::InputRoute>(hooks_.Functions(), Handle(), *keyboard_);
+    key_capture_ = std::make_unique<page::KeyCapture>(*input_route_, *keyboard_);
+    if (device_ != nullptr) {
+        device_->SetInputCapture(Capture());
+    }
     connect(this, &toolkit::Window::closed, this, [this] { Destroy(); });
     RefreshDeviceState();
+}
+
+void MainWindow::SetDeviceHost(page::DeviceHost* host) {
+    device_ = host;
+    if (device_ != nullptr && input_route_ != nullptr) {
+        device_->SetInputCapture(Capture());
+    }
+}
+
+page::InputCapture MainWindow::Capture() const {
+    return page::InputCapture{input_route_.get(), key_capture_.get(), keyboard_.get()};
 }
 
 void MainWindow::SwitchLanguage(int code) {
@@ -208,6 +227,12 @@ bool MainWindow::HandleCustomMessage(uint32_t message, uintptr_t wparam, intptr_
                 device_->OnDriverEvent(wparam == 0   ? kDriverPlugOut
                                        : wparam == 1 ? kDriverPlugIn
                                                      : kDriverPlugOther);
+            }
+            return true;
+        case msg::WM_MS5_HOOK_INPUT:
+            // The hook posts to this window for the page and its dialogs.
+            if (input_route_ != nullptr) {
+                input_route_->OnHookInput(wparam, lparam);
             }
             return true;
         case msg::WM_MS5_POST_WORKER:
@@ -328,6 +353,9 @@ void MainWindow::OnDestroy() {
     KillTimer(msg::TIMER_OSD_CLOSE);
     CloseDpi();
     tray_menu_.reset();
+    if (input_route_ != nullptr) {
+        input_route_->Stop();  // the page may hold the route until it goes
+    }
     hooks_.Unload();  // removes the hooks first
     tray_.reset();
 }

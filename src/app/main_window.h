@@ -7,6 +7,7 @@
 #include "app/app_settings.h"
 #include "app/toolkit/window.h"
 #include "page/device_host.h"
+#include "page/input_capture.h"
 #include "platform/hook_library.h"
 
 class QAbstractButton;
@@ -17,7 +18,13 @@ class QStackedWidget;
 
 namespace talvik::page {
 class DpiOsd;
+class InputRoute;
+class KeyCapture;
 }  // namespace talvik::page
+
+namespace talvik::platform {
+class LiveKeyboardLayout;
+}  // namespace talvik::platform
 
 namespace talvik::toolkit {
 class PopupMenu;
@@ -44,7 +51,7 @@ public:
 
     // The device side; may be set once before Create(). Without it the window runs with no
     // mouse.
-    void SetDeviceHost(page::DeviceHost* host) { device_ = host; }
+    void SetDeviceHost(page::DeviceHost* host);
     // The input-hook library is looked for here (default: the program's folder).
     void SetHookLibraryPath(const QString& path) { hook_path_ = path; }
 
@@ -54,6 +61,8 @@ public:
 
     const AppSettings& Settings() const { return settings_; }
     const platform::HookFunctions* Hooks() const { return hooks_.Table(); }
+    // Recording and key capture (after Create()).
+    page::InputCapture Capture() const;
     toolkit::PopupMenu* TrayMenu() const { return tray_menu_.get(); }
     page::DpiOsd* Osd() const { return dpi_osd_.get(); }
 
@@ -84,6 +93,9 @@ private:
     page::DeviceHost* device_ = nullptr;
     QString hook_path_;
     platform::HookLibrary hooks_;
+    std::unique_ptr<platform::LiveKeyboardLayout> keyboard_;
+    std::unique_ptr<page::InputRoute> input_route_;
+    std::unique_ptr<page::KeyCapture> key_capture_;
     std::unique_ptr<toolkit::TrayIcon> tray_;
     std::unique_ptr<toolkit::PopupMenu> tray_menu_;
     std::unique_ptr<page::DpiOsd> dpi_osd_;

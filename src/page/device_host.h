@@ -3,6 +3,8 @@
 #include <QString>
 #include <cstdint>
 
+#include "page/input_capture.h"
+
 namespace talvik::page {
 
 // What the main window routes to the device side (the device page with its worker, report
@@ -27,6 +29,9 @@ public:
     // Re-open a receiver family after its arrival settled.
     virtual void ReopenReceivers24g() = 0;
     virtual void ReopenReceivers4k() = 0;
+    // Recording and key capture, for the macro editor and the key dialog; valid until the main
+    // window is destroyed.
+    virtual void SetInputCapture(const InputCapture& capture) { (void)capture; }
 };
 
 }  // namespace talvik::page

@@ -11,6 +11,7 @@
 #include "macro/macro_store.h"
 #include "macro/text_lookup.h"
 #include "page/device_host.h"
+#include "page/input_capture.h"
 #include "page/modal_page_dialogs.h"
 #include "page/page_controller.h"
 #include "page/page_controls.h"
@@ -93,6 +94,9 @@ public:
     void RefreshFromProfile() override;
     void ReopenReceivers24g() override;
     void ReopenReceivers4k() override;
+    void SetInputCapture(const InputCapture& capture) override { capture_ = capture; }
+    // Recording and key capture for the page's dialogs (empty until the main window gives them).
+    const InputCapture& Capture() const { return capture_; }
 
     // ProfileFiles
     void SaveProfiles() override;
@@ -155,6 +159,7 @@ private:
     std::unique_ptr<device::ReceiverSets> receivers_;
     std::unique_ptr<device::HotplugMonitor> hotplug_;
     device::BluezClient* bluez_ = nullptr;  // owned as a child QObject
+    InputCapture capture_;
     bool started_ = false;
     bool shut_down_ = false;
 };

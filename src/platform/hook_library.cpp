@@ -8,6 +8,11 @@ namespace talvik::platform {
 
 namespace {
 
+// The library's trace lines join the program's trace.
+void TraceHookLine(const char* line) {
+    Trace("%s", line);
+}
+
 template <class T>
 void Resolve(void* handle, const char* name, T& slot) {
     slot = reinterpret_cast<T>(dlsym(handle, name));
@@ -34,6 +39,12 @@ bool HookLibrary::Load(const std::string& path) {
     Resolve(handle_, "removehook", functions_.removehook);
     Resolve(handle_, "enablehook", functions_.enablehook);
     Resolve(handle_, "mousewheelenable", functions_.mousewheelenable);
+    using SetTrace = void (*)(void (*)(const char*));
+    SetTrace set_trace = nullptr;
+    Resolve(handle_, "sethooktrace", set_trace);
+    if (set_trace != nullptr) {
+        set_trace(&TraceHookLine);
+    }
     return true;
 }
 

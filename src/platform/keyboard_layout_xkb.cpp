@@ -7,6 +7,8 @@
 #include <cstdarg>
 #include <cstdlib>
 
+#include "platform/virtual_keys.h"
+
 namespace talvik::platform {
 
 namespace {
@@ -37,136 +39,6 @@ Context NewContext() {
     return context;
 }
 using Keymap = std::unique_ptr<xkb_keymap, KeymapDeleter>;
-
-// The US virtual key of each layout-dependent position, by scan code.
-int UsVirtualKey(int scan) {
-    static constexpr int kLetters[] = {0x10, 0x11, 0x12, 0x13, 0x14, 0x15, 0x16, 0x17, 0x18,
-                                       0x19, 0x1E, 0x1F, 0x20, 0x21, 0x22, 0x23, 0x24, 0x25,
-                                       0x26, 0x2C, 0x2D, 0x2E, 0x2F, 0x30, 0x31, 0x32};
-    static constexpr char kLetterVk[] = "QWERTYUIOPASDFGHJKLZXCVBNM";
-    for (int i = 0; i < 26; ++i) {
-        if (kLetters[i] == scan) {
-            return kLetterVk[i];
-        }
-    }
-    if (scan >= 0x02 && scan <= 0x0A) {
-        return '1' + (scan - 0x02);
-    }
-    switch (scan) {
-        case 0x0B:
-            return '0';
-        case 0x0C:
-            return 0xBD;
-        case 0x0D:
-            return 0xBB;
-        case 0x1A:
-            return 0xDB;
-        case 0x1B:
-            return 0xDD;
-        case 0x2B:
-            return 0xDC;
-        case 0x27:
-            return 0xBA;
-        case 0x28:
-            return 0xDE;
-        case 0x29:
-            return 0xC0;
-        case 0x33:
-            return 0xBC;
-        case 0x34:
-            return 0xBE;
-        case 0x35:
-            return 0xBF;
-        case 0x56:
-            return 0xE2;
-        default:
-            return 0;
-    }
-}
-
-// Virtual keys of keys whose symbol names their function.
-int FunctionVirtualKey(xkb_keysym_t sym) {
-    if (sym >= XKB_KEY_F1 && sym <= XKB_KEY_F12) {
-        return 0x70 + static_cast<int>(sym - XKB_KEY_F1);
-    }
-    switch (sym) {
-        case XKB_KEY_Return:
-            return 0x0D;
-        case XKB_KEY_Escape:
-            return 0x1B;
-        case XKB_KEY_BackSpace:
-            return 0x08;
-        case XKB_KEY_Tab:
-        case XKB_KEY_ISO_Left_Tab:
-            return 0x09;
-        case XKB_KEY_space:
-            return 0x20;
-        case XKB_KEY_Caps_Lock:
-            return 0x14;
-        case XKB_KEY_Shift_L:
-            return 0xA0;
-        case XKB_KEY_Shift_R:
-            return 0xA1;
-        case XKB_KEY_Control_L:
-            return 0xA2;
-        case XKB_KEY_Control_R:
-            return 0xA3;
-        case XKB_KEY_Alt_L:
-            return 0xA4;
-        case XKB_KEY_Alt_R:
-        case XKB_KEY_ISO_Level3_Shift:
-            return 0xA5;
-        case XKB_KEY_Super_L:
-            return 0x5B;
-        case XKB_KEY_Super_R:
-            return 0x5C;
-        case XKB_KEY_Menu:
-            return 0x5D;
-        case XKB_KEY_Num_Lock:
-            return 0x90;
-        case XKB_KEY_Scroll_Lock:
-            return 0x91;
-        case XKB_KEY_Print:
-            return 0x2C;
-        case XKB_KEY_Pause:
-            return 0x13;
-        case XKB_KEY_KP_Multiply:
-            return 0x6A;
-        case XKB_KEY_KP_Subtract:
-            return 0x6D;
-        case XKB_KEY_KP_Add:
-            return 0x6B;
-        case XKB_KEY_KP_Divide:
-            return 0x6F;
-        default:
-            return 0;
-    }
-}
-
-int CharacterVirtualKey(xkb_keysym_t sym) {
-    if (sym >= XKB_KEY_a && sym <= XKB_KEY_z) {
-        return 'A' + static_cast<int>(sym - XKB_KEY_a);
-    }
-    if (sym >= XKB_KEY_A && sym <= XKB_KEY_Z) {
-        return 'A' + static_cast<int>(sym - XKB_KEY_A);
-    }
-    if (sym >= XKB_KEY_0 && sym <= XKB_KEY_9) {
-        return '0' + static_cast<int>(sym - XKB_KEY_0);
-    }
-    switch (sym) {
-        case XKB_KEY_minus:
-            return 0xBD;
-        case XKB_KEY_equal:
-        case XKB_KEY_plus:
-            return 0xBB;
-        case XKB_KEY_comma:
-            return 0xBC;
-        case XKB_KEY_period:
-            return 0xBE;
-        default:
-            return 0;
-    }
-}
 
 // The accent a dead key stands for, as the character it types on its own.
 char32_t DeadKeyCharacter(xkb_keysym_t sym) {
@@ -256,9 +128,10 @@ void XkbKeyboardLayout::Build(void* keymap_ptr, unsigned group) {
         base[scan] = SymAt(keymap, scan, group, 0);
         text_by_scan_[scan] = CharacterText(base[scan]);
     }
-    // Keys that name their function or type a letter, digit or one of the fixed punctuation
-    // keys come first; a digit row that types digits only with Shift still gives digit keys.
-    for (int scan = 1; scan <= kMaxScanCode; ++scan) {
+    // Keys of the typing area that name their function or type a letter, digit or one of the
+    // fixed punctuation keys come first; a digit row that types digits only with Shift still
+    // gives digit keys.
+    for (int scan = 1; scan <= kTypingArea; ++scan) {
         int vk = FunctionVirtualKey(base[scan]);
         if (vk == 0) {
             vk = CharacterVirtualKey(base[scan]);
@@ -275,17 +148,24 @@ void XkbKeyboardLayout::Build(void* keymap_ptr, unsigned group) {
     // key, so that every key keeps a virtual key of its own.
     static constexpr int kSpare[] = {0xBA, 0xBB, 0xBC, 0xBD, 0xBE, 0xBF, 0xC0,
                                      0xDB, 0xDC, 0xDD, 0xDE, 0xDF, 0xE2};
-    for (int scan = 1; scan <= kMaxScanCode; ++scan) {
+    for (int scan = 1; scan <= kTypingArea; ++scan) {
         if (vk_by_scan_[scan] != 0 || text_by_scan_[scan].empty()) {
             continue;
         }
-        if (take(scan, UsVirtualKey(scan))) {
+        if (take(scan, UsPositionVirtualKey(scan))) {
             continue;
         }
         for (int vk : kSpare) {
             if (take(scan, vk)) {
                 break;
             }
+        }
+    }
+    // The rest (keypad, arrows, right-hand modifiers, media keys) by the function their symbol
+    // names, else by position: the keypad's digits type them only with Num Lock on.
+    for (int scan = 1; scan <= kMaxScanCode; ++scan) {
+        if (vk_by_scan_[scan] == 0 && !take(scan, FunctionVirtualKey(base[scan]))) {
+            take(scan, FixedPositionVirtualKey(scan));
         }
     }
 }

@@ -37,8 +37,10 @@ public:
     int ScanCodeToVirtualKey(int scan_code) const override;
     std::u16string KeyText(int scan_code) const override;
 
-    // Scan codes the layout answers for: 1..kMaxScanCode.
-    static constexpr int kMaxScanCode = 0x58;
+    // Scan codes the layout answers for: 1..kMaxScanCode, every X key code (key code - 8).
+    static constexpr int kMaxScanCode = 0xF7;
+    // The typing area, whose keys follow the layout: up to F12.
+    static constexpr int kTypingArea = 0x58;
 
 private:
     XkbKeyboardLayout() = default;

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
-"""The program on a real X server: about window by clicks, language switch, screenshots, and the
-DPI display after a stage report from the virtual mouse.
+"""The program on a real X server: about window by clicks, language switch, screenshots, the
+DPI display after a stage report from the virtual mouse, and the input-hook library found beside
+the program.
 
 Usage: test_shell.py BINDIR OUTDIR
 Exit 0 = passed, 77 = skipped (a tool is missing), anything else = failed.
@@ -44,6 +45,7 @@ def run(bindir, outdir):
             os.unlink(fifo)
         os.mkfifo(fifo)
         extra["TALVIK_SIM_CONTROL"] = fifo
+        extra["QT_LOGGING_RULES"] = "talvik.trace.debug=true"
         app = harness.App(server, [os.path.join(bindir, "talvik-mouse"), "--simulate"], extra)
 
         app.wait_control(MAIN, "about_btn")
@@ -80,6 +82,10 @@ def run(bindir, outdir):
         gone = time.monotonic() - shown
         check(1.0 <= gone <= 4.0, f"display closed after {gone:.1f} s")
         check(app.process.poll() is None, "the program ended on its own")
+        # The input-hook library lies beside the program, so recording is available.
+        trace = app.stderr_text()
+        check("ilen = " in trace, "the trace does not reach standard error")
+        check("input hook library not loaded" not in trace, "the hook library was not loaded")
     finally:
         if app:
             app.close()

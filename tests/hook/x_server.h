@@ -1,0 +1,30 @@
+#pragma once
+
+#include <string>
+
+namespace talvik::test {
+
+// A private Xvfb on the display number it picks itself (-displayfd), stopped by its pid. Sets
+// DISPLAY for this process, so the hook and the tools it runs use it.
+class XServer {
+public:
+    XServer();
+    ~XServer();
+    XServer(const XServer&) = delete;
+    XServer& operator=(const XServer&) = delete;
+
+    bool Running() const { return pid_ > 0; }
+    const std::string& Display() const { return display_; }
+    // Runs a tool on this display (sh -c); true when it exits 0.
+    static bool Run(const std::string& command);
+    // Makes layout group `group` of the core keyboard the active one.
+    static bool LockGroup(int group);
+    // Whether `tool` is on PATH.
+    static bool Has(const char* tool);
+
+private:
+    int pid_ = -1;
+    std::string display_;
+};
+
+}  // namespace talvik::test
