@@ -6,10 +6,11 @@ packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-tools-dev qt6-tools-dev-tools libqt6uitools6 qt6-l10n-tools
     libhidapi-dev libudev-dev libxkbcommon-dev libxkbcommon-x11-dev libxi-dev libx11-dev
-    xkb-data libgl-dev
+    xkb-data libgl-dev libqt6opengl6-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     umockdev libumockdev-dev python3-dbusmock dbus
     xvfb xdotool imagemagick x11-xkb-utils
+    clang-14 libclang-rt-14-dev
 )
 
 missing=()
