@@ -23,7 +23,13 @@ if ((${#targets[@]} == 0)); then
     done
 fi
 
-work=$(mktemp -d)
+# Corpus copies and the targets' scratch folders (TMPDIR), in memory where possible: the stores
+# sync every file they write.
+tmp_base=${TMPDIR:-/tmp}
+if [[ -d /dev/shm && -w /dev/shm ]]; then
+    tmp_base=/dev/shm
+fi
+work=$(mktemp -d -p "$tmp_base" talvik-fuzz-run.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 failed=()
 for target in "${targets[@]}"; do
@@ -32,14 +38,17 @@ for target in "${targets[@]}"; do
     cp -r "tests/fuzz/corpus/$target" "$work/$target"
     log="$findings/last-run.log"
     echo "fuzz: $target for ${seconds}s"
-    if ! "$build_dir/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=10 \
-        -print_final_stats=1 -artifact_prefix="$findings/" "$work/$target" >"$log" 2>&1; then
+    status=0
+    TIMEFORMAT="cpu: %U s user, %S s system"
+    time TMPDIR="$work" "$build_dir/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=10 \
+        -print_final_stats=1 -artifact_prefix="$findings/" "$work/$target" >"$log" 2>&1 ||
+        status=$?
+    if ((status != 0)); then
         failed+=("$target")
         tail -n 40 "$log"
     fi
-    # The last status line carries the coverage reached.
+    # The last status line carries the executions and the coverage reached.
     grep -E '^#[0-9]+' "$log" | tail -n 1 || true
-    grep -E 'stat::number_of_executed_units' "$log" || true
 done
 
 if ((${#failed[@]} > 0)); then

@@ -11,25 +11,37 @@ namespace fs = std::filesystem;
 
 namespace {
 
-fs::path MakeFolder() {
+constexpr const char* kPrefix = "talvik-fuzz-";
+
+// libFuzzer ends a run without running exit handlers, so each process removes the folders of
+// runs that are gone (named after their process id) and leaves its own for the next.
+void RemoveStaleFolders(const fs::path& base) {
     std::error_code ec;
-    const fs::path base =
-        fs::is_directory("/dev/shm", ec) ? fs::path("/dev/shm") : fs::temp_directory_path();
-    std::string pattern = (base / "talvik-fuzz-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        std::perror("mkdtemp");
-        std::abort();
+    for (const fs::directory_entry& entry : fs::directory_iterator(base, ec)) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind(kPrefix, 0) != 0) {
+            continue;
+        }
+        const std::string pid = name.substr(std::strlen(kPrefix));
+        if (!pid.empty() && pid.find_first_not_of("0123456789") == std::string::npos &&
+            !fs::exists(fs::path("/proc") / pid, ec)) {
+            fs::remove_all(entry.path(), ec);
+        }
     }
-    return pattern;
 }
 
 const fs::path& Folder() {
     static const fs::path folder = [] {
-        fs::path made = MakeFolder();
-        std::atexit([] {
-            std::error_code ec;
-            fs::remove_all(Folder(), ec);
-        });
+        // scripts/fuzz.sh points TMPDIR to /dev/shm: the stores sync what they write.
+        const fs::path base = fs::temp_directory_path();
+        RemoveStaleFolders(base);
+        fs::path made = base / (kPrefix + std::to_string(::getpid()));
+        std::error_code ec;
+        fs::remove_all(made, ec);
+        if (!fs::create_directory(made, ec)) {
+            std::fprintf(stderr, "cannot create %s: %s\n", made.c_str(), ec.message().c_str());
+            std::abort();
+        }
         return made;
     }();
     return folder;

@@ -23,8 +23,8 @@
 
 namespace talvik::fuzz {
 
-// An empty folder of this process for one input, on /dev/shm where there is one (the stores
-// sync what they write). Emptied on every call, removed when the process ends.
+// An empty folder of this process for one input, in the temporary folder. Emptied on every
+// call; removed by a later run once this process is gone.
 const std::filesystem::path& FreshFolder();
 
 std::vector<std::uint8_t> ReadBytes(const std::filesystem::path& path);
