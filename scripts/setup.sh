@@ -9,7 +9,8 @@ packages=(
     xkb-data libgl-dev libqt6opengl6-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     umockdev libumockdev-dev python3-dbusmock dbus
-    xvfb xdotool imagemagick x11-xkb-utils
+    xvfb xdotool imagemagick x11-xkb-utils util-linux
+    librsvg2-bin dpkg-dev file lintian appstream desktop-file-utils
 )
 
 # --list prints the packages, one a line (scripts/check-deps.sh compares the build against them).

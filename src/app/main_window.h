@@ -11,13 +11,19 @@
 
 class QAbstractButton;
 class QCheckBox;
+class QLabel;
 class QComboBox;
 class QPushButton;
 class QStackedWidget;
 
 namespace talvik::page {
 class DpiOsd;
+class PowerListener;
 }  // namespace talvik::page
+
+namespace talvik::platform {
+class DesktopNotifier;
+}  // namespace talvik::platform
 
 namespace talvik::toolkit {
 class PopupMenu;
@@ -25,6 +31,8 @@ class TrayIcon;
 }  // namespace talvik::toolkit
 
 namespace talvik::app {
+
+class TrayStatus;
 
 // The program's one top-level window and its message hub: it routes notifications, custom
 // messages and timers, owns the tray icon and its menu, the input-hook library and the
@@ -49,6 +57,11 @@ public:
     void SetHookLibraryPath(const QString& path) { hook_path_ = path; }
 
     void SwitchLanguage(int code);
+    // Some of our devices are present but this user may not open them: the no-mouse page says
+    // so, with the commands that fix it and a button that copies them. No devices: no banner.
+    void ShowPermissionProblem(const QStringList& nodes, const QString& commands);
+    // Follows the mouse's power and link for the tray (valid after Create()).
+    page::PowerListener& Power();
     // Ends the program: the tray menu's "exit".
     void Destroy();
 
@@ -56,6 +69,7 @@ public:
     const platform::HookFunctions* Hooks() const { return hooks_.Table(); }
     toolkit::PopupMenu* TrayMenu() const { return tray_menu_.get(); }
     page::DpiOsd* Osd() const { return dpi_osd_.get(); }
+    toolkit::TrayIcon* Tray() const { return tray_.get(); }
 
 signals:
     // The window was destroyed (tray menu "exit", or closed by the window manager): the program
@@ -85,6 +99,8 @@ private:
     QString hook_path_;
     platform::HookLibrary hooks_;
     std::unique_ptr<toolkit::TrayIcon> tray_;
+    std::unique_ptr<platform::DesktopNotifier> notifier_;
+    std::unique_ptr<TrayStatus> tray_status_;
     std::unique_ptr<toolkit::PopupMenu> tray_menu_;
     std::unique_ptr<page::DpiOsd> dpi_osd_;
     bool destroyed_ = false;
@@ -96,6 +112,8 @@ private:
     QCheckBox* check_startup_ = nullptr;
     QStackedWidget* device_tab_switch_ = nullptr;
     std::array<QAbstractButton*, kDeviceTabs> option_device_{};
+    QWidget* permission_banner_ = nullptr;
+    QLabel* permission_commands_ = nullptr;
 };
 
 }  // namespace talvik::app
