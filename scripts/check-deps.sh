@@ -59,7 +59,8 @@ while IFS= read -r lib; do
 done < <(sed -n 's/^pkgcfg_lib_[^:]*:FILEPATH=\(\/.*\)$/\1/p' "$cache" | sort -u)
 
 # Tools the tests start.
-for tool in xvfb-run Xvfb xdotool setxkbmap import dbus-daemon umockdev-run; do
+for tool in xvfb-run Xvfb xdotool setxkbmap import dbus-daemon umockdev-run rsvg-convert cpack \
+    dpkg-deb dpkg-shlibdeps file lintian appstreamcli desktop-file-validate setpriv; do
     path=$(command -v "$tool" || true)
     if [[ -z $path ]]; then
         echo "check-deps: the tests run $tool, which is not installed" >&2

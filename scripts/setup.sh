@@ -9,8 +9,9 @@ packages=(
     xkb-data libgl-dev libqt6opengl6-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     umockdev libumockdev-dev python3-dbusmock dbus
-    xvfb xdotool imagemagick x11-xkb-utils libxtst-dev
+    xvfb xdotool imagemagick x11-xkb-utils libxtst-dev util-linux
     clang-14 libclang-rt-14-dev
+    librsvg2-bin dpkg-dev file lintian appstream desktop-file-utils
 )
 
 # --list prints the packages, one a line (scripts/check-deps.sh compares the build against them).

@@ -3,26 +3,11 @@
 #include <QString>
 #include <fstream>
 #include <iterator>
-#include <sstream>
 
 #include "macro/record_file.h"
 #include "platform/keyboard_layout_xkb.h"
 
 namespace talvik::tools {
-
-namespace {
-
-void PrintUsage(std::ostream& out) {
-    out << "usage:\n";
-    for (const CommandGroup& group : CommandGroups()) {
-        std::istringstream lines(group.usage);
-        for (std::string line; std::getline(lines, line);) {
-            out << "  " << kProgram << " " << line << "\n";
-        }
-    }
-}
-
-}  // namespace
 
 int Fail(Context& context, const std::string& message) {
     context.err << kProgram << ": " << message << "\n";
@@ -49,33 +34,71 @@ const CommandGroup& GroupNamed(const char* name) {
 
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
         const std::filesystem::path& resource_dir, protocol::Clock* clock,
-        std::string (*data_dir)()) {
-    Context context{{}, out, err, resource_dir, {}, clock, data_dir};
-    std::size_t first = 0;
-    if (!args.empty() && args[0] == "--simulate") {
-        context.simulate = "24g";
-        first = 1;
-    } else if (!args.empty() && args[0].rfind("--simulate=", 0) == 0) {
-        context.simulate = args[0].substr(11);
-        first = 1;
+        std::string (*data_dir)(), bool (*program_running)()) {
+    Context context{{}, out, err, resource_dir, {}, clock, data_dir, program_running};
+    // "--force" may stand anywhere: no command takes it as a value.
+    std::vector<std::string> rest;
+    for (const std::string& arg : args) {
+        if (arg == "--force") {
+            context.force = true;
+        } else {
+            rest.push_back(arg);
+        }
     }
-    if (first >= args.size()) {
-        PrintUsage(err);
+    std::size_t first = 0;
+    for (; first < rest.size(); ++first) {
+        const std::string& option = rest[first];
+        if (option == "--simulate") {
+            context.simulate = "24g";
+        } else if (option.rfind("--simulate=", 0) == 0) {
+            context.simulate = option.substr(11);
+        } else if (option == "--help" || option == "-h" || option == "help") {
+            PrintHelp(out);
+            return 0;
+        } else if (option == "--version") {
+            PrintVersion(out);
+            return 0;
+        } else if (option == "--man") {  // the build writes the manual page with it
+            PrintManPage(out);
+            return 0;
+        } else {
+            break;
+        }
+    }
+    if (first >= rest.size()) {
+        PrintHelp(err);
         return 2;
     }
-    const std::string& name = args[first];
-    if (name == "--help" || name == "-h" || name == "help") {
-        PrintUsage(out);
-        return 0;
-    }
+    const std::string& name = rest[first];
     for (const CommandGroup& group : CommandGroups()) {
-        if (name == group.name) {
-            context.args.assign(args.begin() + static_cast<std::ptrdiff_t>(first) + 1, args.end());
-            return group.run(context);
+        if (name != group.name) {
+            continue;
         }
+        context.args.assign(rest.begin() + static_cast<std::ptrdiff_t>(first) + 1, rest.end());
+        for (const std::string& arg : context.args) {
+            if (arg == "--help" || arg == "-h") {
+                PrintGroupHelp(out, group);
+                return 0;
+            }
+        }
+        if (group.talks_to_mouse && context.simulate.empty() &&
+            RefusedWhileProgramRuns(context, name)) {
+            return 1;
+        }
+        return group.run(context);
     }
     err << kProgram << ": unknown command \"" << name << "\" (try " << kProgram << " --help)\n";
     return 2;
+}
+
+bool RefusedWhileProgramRuns(Context& context, const std::string& what) {
+    if (context.force || context.program_running == nullptr || !context.program_running()) {
+        return false;
+    }
+    context.err << kProgram << ": the program talvik-mouse is running and owns the mouse and "
+                << "its profile store; " << what
+                << " would interfere with it. Quit it from its tray menu first, or give --force.\n";
+    return true;
 }
 
 OutputArgs ParseOutputArgs(const std::vector<std::string>& args) {

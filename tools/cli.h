@@ -31,6 +31,10 @@ struct Context {
     // Finds the program's data folder, for store commands without --data-dir; null: they need
     // --data-dir.
     std::string (*data_dir)() = nullptr;
+    // Whether the program runs for this user (it then owns the mouse and the store); null: never.
+    bool (*program_running)() = nullptr;
+    // "--force": go ahead although the program runs.
+    bool force = false;
 };
 
 // A group of commands: `talvik-mousectl <name> ...`. Runs with the group's arguments and returns
@@ -39,6 +43,8 @@ struct CommandGroup {
     const char* name;
     const char* usage;  // one or more lines, each a full command line without the program name
     int (*run)(Context& context);
+    const char* summary;  // what the commands do, one paragraph
+    bool talks_to_mouse;  // opens the mouse's devices (unless simulated)
 };
 
 const std::vector<CommandGroup>& CommandGroups();
@@ -46,9 +52,19 @@ const std::vector<CommandGroup>& CommandGroups();
 // The whole tool: dispatches `args` (without the program name) to its group.
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
         const std::filesystem::path& resource_dir, protocol::Clock* clock = nullptr,
-        std::string (*data_dir)() = nullptr);
+        std::string (*data_dir)() = nullptr, bool (*program_running)() = nullptr);
 
 inline constexpr const char* kProgram = "talvik-mousectl";
+
+// The texts of --help, a command's --help and the manual page (help.cpp): one source for all.
+void PrintHelp(std::ostream& out);
+void PrintGroupHelp(std::ostream& out, const CommandGroup& group);
+void PrintVersion(std::ostream& out);
+void PrintManPage(std::ostream& out);
+
+// True, after printing why, when the program runs and --force was not given: `what` would
+// interfere with it.
+bool RefusedWhileProgramRuns(Context& context, const std::string& what);
 
 // Writes the one error line and returns the exit code for failures.
 int Fail(Context& context, const std::string& message);

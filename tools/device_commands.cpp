@@ -6,6 +6,7 @@
 #include "device/ble/ble_presence.h"
 #include "device/usb/command_interfaces.h"
 #include "device/usb/hidapi_backend.h"
+#include "device/usb/node_access.h"
 #include "device/usb/receiver_family.h"
 #include "profile/profile_defaults.h"
 #include "protocol/hiddriver_api.h"
@@ -31,7 +32,19 @@ struct OpenLinks {
     bool ble_only_listed = false;  // the mouse is on Bluetooth LE, which the tool cannot drive
     std::shared_ptr<sim::VirtualMouse> mouse;
     std::shared_ptr<protocol::VendorLibrary> vendor;
+    std::vector<device::BlockedNode> blocked;  // present, but this user may not open them
 };
+
+// What is wrong and the commands that fix it.
+std::string PermissionProblem(const Context& context, const OpenLinks& open) {
+    const device::PermissionFix fix =
+        device::MakePermissionFix(context.resource_dir.string() + "/");
+    std::string text = device::DescribeBlocked(open.blocked, fix);
+    if (!text.empty() && text.back() == '\n') {
+        text.pop_back();
+    }
+    return text;
+}
 
 std::optional<sim::SimLink> SimLinkNamed(const std::string& name) {
     static const std::pair<const char*, sim::SimLink> kNames[] = {{"wired", sim::SimLink::kWired},
@@ -76,6 +89,7 @@ OpenLinks OpenReal(Context& context) {
     if (!backend) {
         return open;
     }
+    open.blocked = device::FindBlockedNodes(*backend);
     for (device::CommandInterface& opened : device::OpenCommandInterfaces(*backend)) {
         const device::FamilyTraits& traits = device::Traits(opened.family);
         char ids[32];
@@ -112,6 +126,10 @@ std::optional<OpenLinks> Open(Context& context, std::string* error) {
         return OpenSimulated(context, error);
     }
     OpenLinks open = OpenReal(context);
+    if (!open.blocked.empty()) {
+        *error = PermissionProblem(context, open);
+        return std::nullopt;
+    }
     if (open.lines.empty()) {
         *error = "no mouse found (no cable, receiver or Bluetooth LE mouse is connected)";
         return std::nullopt;
@@ -158,11 +176,14 @@ int RunDevicesCommand(Context& context) {
     if (!open) {
         return Fail(context, error);
     }
-    if (open->lines.empty()) {
-        return Fail(context, "no mouse found");
-    }
     for (const LinkLine& line : open->lines) {
         context.out << line.name << " " << line.description << "\n";
+    }
+    if (!open->blocked.empty()) {
+        return Fail(context, PermissionProblem(context, *open));
+    }
+    if (open->lines.empty()) {
+        return Fail(context, "no mouse found");
     }
     return 0;
 }

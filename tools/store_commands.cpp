@@ -84,6 +84,12 @@ bool WarnIfDamaged(Context& context, const std::filesystem::path& path,
     return report.moved_to.has_value();
 }
 
+bool SameFolder(const std::filesystem::path& a, const std::filesystem::path& b) {
+    std::error_code ec;
+    const bool same = std::filesystem::equivalent(a, b, ec);
+    return ec ? (a / "").lexically_normal() == (b / "").lexically_normal() : same;
+}
+
 std::string NameOf(const profile::ProfileInfo& record) {
     return macro::Utf16ToUtf8(macro::ReadName(record.name));
 }
@@ -113,6 +119,12 @@ int RunOnStore(Context& context, const CommandGroup& group, const std::string& c
     }
     if (!data_dir && context.data_dir == nullptr) {
         return UsageError(context, group, "no data folder: give --data-dir DIR");
+    }
+    // The program rewrites its own store after every change and would drop an import.
+    if (command == "import" && context.data_dir != nullptr &&
+        (!data_dir || SameFolder(*data_dir, context.data_dir())) &&
+        RefusedWhileProgramRuns(context, "store import")) {
+        return 1;
     }
     if (!data_dir) {
         data_dir = context.data_dir();

@@ -5,6 +5,7 @@
 #include <QSessionManager>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 #include "app/app_settings.h"
 #include "app/command_line.h"
@@ -13,6 +14,8 @@
 #include "app/theme.h"
 #include "app/toolkit/toolkit.h"
 #include "app/toolkit/trace_category.h"
+#include "device/usb/hidapi_backend.h"
+#include "device/usb/node_access_watch.h"
 #include "page/device_session.h"
 #include "page/dpi_color_dialog.h"
 #include "platform/app_paths.h"
@@ -44,7 +47,7 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
     toolkit::InstallTraceCategory();
 
-    platform::SingleInstance instance(QStringLiteral("Talvik Gaming Mouse"));
+    platform::SingleInstance instance(QString::fromLatin1(platform::kProgramInstanceName));
     if (instance.Acquire() == platform::SingleInstance::Role::kSecondary) {
         return 1;
     }
@@ -83,7 +86,25 @@ int main(int argc, char** argv) {
     device_options.simulate = command_line.simulate;
     page::DeviceSession device(window, device_options);
     window.SetDeviceHost(&device);
+    device.Controller().SetPowerListener(&window.Power());
     device.Start();
+    // Devices this user may not open are named with the fix; the virtual mouse needs none.
+    std::unique_ptr<device::NodeAccessWatch> access_watch;
+    if (!command_line.simulate) {
+        access_watch = std::make_unique<device::NodeAccessWatch>(device::HidapiBackend::Create());
+        QObject::connect(access_watch.get(), &device::NodeAccessWatch::Changed, &window,
+                         [&window, &watch = *access_watch] {
+                             const device::PermissionFix fix =
+                                 device::MakePermissionFix(platform::GetAppDir());
+                             QStringList nodes;
+                             for (const device::BlockedNode& node : watch.Blocked()) {
+                                 nodes << QString::fromStdString(node.path);
+                             }
+                             window.ShowPermissionProblem(
+                                 nodes, QString::fromStdString(device::CommandLines(fix)));
+                         });
+        access_watch->Start();
+    }
     QObject::connect(&instance, &platform::SingleInstance::ShowRequested, &window,
                      &app::MainWindow::Activate);
     QObject::connect(&window, &app::MainWindow::ended, &app, &QApplication::quit);

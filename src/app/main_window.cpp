@@ -3,9 +3,12 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QCursor>
 #include <QDesktopServices>
+#include <QGuiApplication>
+#include <QLabel>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QUrl>
@@ -15,10 +18,12 @@
 #include "app/toolkit/popup_menu.h"
 #include "app/toolkit/toolkit.h"
 #include "app/toolkit/tray_icon.h"
+#include "app/tray_status.h"
 #include "page/dpi_osd.h"
 #include "page/input_route.h"
 #include "page/key_capture.h"
 #include "platform/app_paths.h"
+#include "platform/desktop_notifier.h"
 #include "platform/live_keyboard_layout.h"
 #include "platform/trace.h"
 
@@ -76,6 +81,8 @@ void MainWindow::BindControls() {
     Bind(combo_lan_, QStringLiteral("combo_lan"));
     Bind(check_startup_, QStringLiteral("check_startup"));
     Bind(device_tab_switch_, QStringLiteral("device_tab_switch"));
+    Bind(permission_banner_, QStringLiteral("permission_banner"));
+    Bind(permission_commands_, QStringLiteral("permission_commands"));
     for (int n = 1; n <= kDeviceTabs; ++n) {
         // Only the mouse's tab is in the layout; the others are optional.
         option_device_[n - 1] = Find<QAbstractButton>(QStringLiteral("option_device_%1").arg(n));
@@ -87,6 +94,15 @@ void MainWindow::OnInit() {
     const QIcon icon(toolkit().ResourcePath(QStringLiteral("skins/app_icon.png")));
     Widget()->setWindowIcon(icon);
     tray_ = std::make_unique<toolkit::TrayIcon>(*this, icon, name, msg::WM_MS5_TRAYICON);
+    notifier_ = std::make_unique<platform::DesktopNotifier>();
+    tray_status_ = std::make_unique<TrayStatus>(
+        toolkit(),
+        [this](const QString& tip) {
+            if (tray_) {
+                tray_->SetToolTip(tip);
+            }
+        },
+        notifier_.get());
 
     {
         const QSignalBlocker block_combo(combo_lan_);
@@ -126,14 +142,24 @@ void MainWindow::SwitchLanguage(int code) {
         combo_lan_->setCurrentIndex(code - 1);
     }
     toolkit().LoadLanguage(LanguageFileForCode(code));  // reloads every window's texts
-    if (tray_) {
-        tray_->SetToolTip(toolkit().Text(QStringLiteral("mouse_name_text")));
+    if (tray_status_) {
+        tray_status_->Retranslate();
     }
     Relayout();
     if (device_ != nullptr) {
         device_->RefreshFromProfile();
     }
     store_.WriteLanguage(code);
+}
+
+void MainWindow::ShowPermissionProblem(const QStringList& nodes, const QString& commands) {
+    permission_commands_->setText(commands.trimmed());
+    permission_commands_->setToolTip(nodes.join(QLatin1Char('\n')));
+    permission_banner_->setVisible(!nodes.isEmpty());
+}
+
+page::PowerListener& MainWindow::Power() {
+    return *tray_status_;
 }
 
 void MainWindow::Destroy() {
@@ -183,6 +209,8 @@ void MainWindow::OnClick(const QString& name) {
         QDesktopServices::openUrl(QUrl(QString::fromLatin1(kWebSite)));
     } else if (name == QLatin1String("about_btn")) {
         OpenAbout();
+    } else if (name == QLatin1String("permission_copy_btn")) {
+        QGuiApplication::clipboard()->setText(permission_commands_->text() + QLatin1Char('\n'));
     }
 }
 

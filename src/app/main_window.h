@@ -12,6 +12,7 @@
 
 class QAbstractButton;
 class QCheckBox;
+class QLabel;
 class QComboBox;
 class QPushButton;
 class QStackedWidget;
@@ -20,9 +21,11 @@ namespace talvik::page {
 class DpiOsd;
 class InputRoute;
 class KeyCapture;
+class PowerListener;
 }  // namespace talvik::page
 
 namespace talvik::platform {
+class DesktopNotifier;
 class LiveKeyboardLayout;
 }  // namespace talvik::platform
 
@@ -32,6 +35,8 @@ class TrayIcon;
 }  // namespace talvik::toolkit
 
 namespace talvik::app {
+
+class TrayStatus;
 
 // The program's one top-level window and its message hub: it routes notifications, custom
 // messages and timers, owns the tray icon and its menu, the input-hook library and the
@@ -56,6 +61,11 @@ public:
     void SetHookLibraryPath(const QString& path) { hook_path_ = path; }
 
     void SwitchLanguage(int code);
+    // Some of our devices are present but this user may not open them: the no-mouse page says
+    // so, with the commands that fix it and a button that copies them. No devices: no banner.
+    void ShowPermissionProblem(const QStringList& nodes, const QString& commands);
+    // Follows the mouse's power and link for the tray (valid after Create()).
+    page::PowerListener& Power();
     // Ends the program: the tray menu's "exit".
     void Destroy();
 
@@ -65,6 +75,7 @@ public:
     page::InputCapture Capture() const;
     toolkit::PopupMenu* TrayMenu() const { return tray_menu_.get(); }
     page::DpiOsd* Osd() const { return dpi_osd_.get(); }
+    toolkit::TrayIcon* Tray() const { return tray_.get(); }
 
 signals:
     // The window was destroyed (tray menu "exit", or closed by the window manager): the program
@@ -97,6 +108,8 @@ private:
     std::unique_ptr<page::InputRoute> input_route_;
     std::unique_ptr<page::KeyCapture> key_capture_;
     std::unique_ptr<toolkit::TrayIcon> tray_;
+    std::unique_ptr<platform::DesktopNotifier> notifier_;
+    std::unique_ptr<TrayStatus> tray_status_;
     std::unique_ptr<toolkit::PopupMenu> tray_menu_;
     std::unique_ptr<page::DpiOsd> dpi_osd_;
     bool destroyed_ = false;
@@ -108,6 +121,8 @@ private:
     QCheckBox* check_startup_ = nullptr;
     QStackedWidget* device_tab_switch_ = nullptr;
     std::array<QAbstractButton*, kDeviceTabs> option_device_{};
+    QWidget* permission_banner_ = nullptr;
+    QLabel* permission_commands_ = nullptr;
 };
 
 }  // namespace talvik::app

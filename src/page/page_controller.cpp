@@ -119,13 +119,25 @@ void PageController::StopChargeAnimation() {
     window_.KillTimer(kTimerChargeAnimation);
 }
 
+void PageController::TellPower(PowerState::Source source, std::optional<int> level) {
+    power_.source = source;
+    if (level || source != PowerState::Source::kBattery) {
+        power_.level = level;  // an invalid level on the battery keeps the last one
+    }
+    if (power_listener_ != nullptr) {
+        power_listener_->PowerChanged(power_);
+    }
+}
+
 void PageController::BatteryFull() {
     StopChargeAnimation();
     ShowPower(100);
+    TellPower(PowerState::Source::kFull, 100);
 }
 
 void PageController::BatteryCharging() {
     view_.SetText("ms_5_label_power", view_.LanguageText("charging_text"));
+    TellPower(PowerState::Source::kCharging, std::nullopt);
     if (charging_) {
         return;
     }
@@ -141,11 +153,13 @@ void PageController::BatteryLevel(std::optional<int> percent) {
     if (percent) {
         ShowPower(*percent);
     }
+    TellPower(PowerState::Source::kBattery, percent);
 }
 
 void PageController::PowerUnknown() {
     StopChargeAnimation();
     view_.SetText("ms_5_label_power", "");
+    TellPower(PowerState::Source::kUnknown, std::nullopt);
 }
 
 void PageController::LinksChanged(const protocol::LinkFlags& flags) {
@@ -163,6 +177,12 @@ void PageController::LinksChanged(const protocol::LinkFlags& flags) {
     }
     view_.UpdateModeControls(flags);
     window_.Post(msg::WM_MS5_DEVICE_STATE, 0, 0);
+    power_.links = flags;
+    if (!flags.AnyUp()) {
+        TellPower(PowerState::Source::kUnknown, std::nullopt);  // nothing to report on
+    } else if (power_listener_ != nullptr) {
+        power_listener_->PowerChanged(power_);
+    }
 }
 
 void PageController::LinkReady() {

@@ -6,6 +6,7 @@
 #include "page/notify_routes.h"
 #include "page/page_dialogs.h"
 #include "page/page_view.h"
+#include "page/power_listener.h"
 #include "page/profile_files.h"
 #include "platform/messages.h"
 #include "protocol/device_events.h"
@@ -33,6 +34,8 @@ public:
     void RefreshFromProfile();
     // Animations run only while someone can see them.
     void SetShown(bool shown);
+    // Told of every power and link change from now on; null: nobody.
+    void SetPowerListener(PowerListener* listener) { power_listener_ = listener; }
 
     // protocol::DeviceEvents
     void StageChanged(int stage, int dpi) override;
@@ -84,6 +87,7 @@ private:
 
     void ShowPower(int percent);
     void StopChargeAnimation();
+    void TellPower(PowerState::Source source, std::optional<int> level);
 
     protocol::SessionState& state_;
     PageView& view_;
@@ -96,6 +100,8 @@ private:
     int charge_animation_ = 0;
     bool shown_ = true;
     std::string opened_section_;  // scrolled into view by the scroll timer
+    PowerListener* power_listener_ = nullptr;
+    PowerState power_;
 };
 
 }  // namespace talvik::page

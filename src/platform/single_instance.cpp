@@ -1,11 +1,17 @@
 #include "platform/single_instance.h"
 
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <QDir>
+#include <QFile>
 #include <QLocalSocket>
 #include <QStandardPaths>
 #include <QThread>
+#include <cerrno>
+#include <cstring>
 
 #include "platform/trace.h"
 
@@ -27,9 +33,8 @@ QString SafeName(const QString& name) {
     return safe;
 }
 
-}  // namespace
-
-SingleInstance::SingleInstance(const QString& name, const QString& runtime_dir) {
+// The lock and socket paths without their suffixes.
+QString BasePath(const QString& name, const QString& runtime_dir) {
     QString dir = runtime_dir;
     if (dir.isEmpty()) {
         dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
@@ -38,9 +43,15 @@ SingleInstance::SingleInstance(const QString& name, const QString& runtime_dir) 
         dir = QDir::tempPath();
     }
     QDir().mkpath(dir);
-    const QString base = SafeName(name) + QStringLiteral("-%1").arg(getuid());
-    lock_path_ = dir + QLatin1Char('/') + base + QStringLiteral(".lock");
-    server_name_ = dir + QLatin1Char('/') + base + QStringLiteral(".sock");
+    return dir + QLatin1Char('/') + SafeName(name) + QStringLiteral("-%1").arg(getuid());
+}
+
+}  // namespace
+
+SingleInstance::SingleInstance(const QString& name, const QString& runtime_dir) {
+    const QString base = BasePath(name, runtime_dir);
+    lock_path_ = base + QStringLiteral(".lock");
+    server_name_ = base + QStringLiteral(".sock");
     server_.setSocketOptions(QLocalServer::UserAccessOption);
     connect(&server_, &QLocalServer::newConnection, this, &SingleInstance::OnNewConnection);
 }
@@ -70,6 +81,37 @@ SingleInstance::Role SingleInstance::Acquire() {
     lock_.reset();
     NotifyPrimary();
     return Role::kSecondary;
+}
+
+bool SingleInstance::IsRunning(const QString& name, const QString& runtime_dir) {
+    const QString base = BasePath(name, runtime_dir);
+    // A plain connect: the tool has no event loop. The running copy drops a connection that
+    // asks nothing.
+    const QByteArray socket_path = QFile::encodeName(base + QStringLiteral(".sock"));
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (static_cast<std::size_t>(socket_path.size()) < sizeof address.sun_path) {
+        std::memcpy(address.sun_path, socket_path.constData(),
+                    static_cast<std::size_t>(socket_path.size()));
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (fd >= 0) {
+            const bool answered =
+                ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+            ::close(fd);
+            if (answered) {
+                return true;
+            }
+        }
+    }
+    // A copy that took the lock may not listen yet; a lock whose owner is gone is stale.
+    QLockFile lock(base + QStringLiteral(".lock"));
+    qint64 pid = 0;
+    QString host;
+    QString app;
+    if (!lock.getLockInfo(&pid, &host, &app) || pid <= 0 || pid == getpid()) {
+        return false;
+    }
+    return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
 }
 
 bool SingleInstance::NotifyPrimary() {

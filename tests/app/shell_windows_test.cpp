@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDeadlineTimer>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -12,6 +14,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStackedWidget>
+#include <QSystemTrayIcon>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -21,9 +24,11 @@
 #include "app/toolkit/msg_window.h"
 #include "app/toolkit/popup_menu.h"
 #include "app/toolkit/toolkit.h"
+#include "app/toolkit/tray_icon.h"
 #include "page/color_palette.h"
 #include "page/dpi_color_dialog.h"
 #include "page/dpi_osd.h"
+#include "page/power_listener.h"
 #include "qt_wait.h"
 
 namespace talvik::app {
@@ -334,6 +339,40 @@ TEST_F(ShellWindowsTest, ColourDialogChannelsPresetsAndPalette) {
     EXPECT_EQ(page::DpiColorDialog::ChannelValue(QStringLiteral("99999999999999"), &clamped), 255);
     EXPECT_TRUE(clamped);
     EXPECT_EQ(page::DpiColorDialog::ChannelValue(QStringLiteral("12abc"), &clamped), 12);
+}
+
+TEST_F(ShellWindowsTest, PermissionBannerShowsTheFixAndCopiesIt) {
+    const SettingsStore store = Store();
+    auto window = MakeMain(store);
+    window->Show();
+    auto* banner = window->Find<QWidget>(QStringLiteral("permission_banner"));
+    EXPECT_FALSE(banner->isVisible());
+    const QString commands =
+        QStringLiteral("sudo udevadm control --reload-rules\nsudo udevadm trigger\n");
+    window->ShowPermissionProblem({QStringLiteral("/dev/hidraw3")}, commands);
+    EXPECT_TRUE(banner->isVisible());
+    EXPECT_EQ(window->Find<QLabel>(QStringLiteral("permission_commands"))->text(),
+              commands.trimmed());
+    QTest::mouseClick(window->Find<QPushButton>(QStringLiteral("permission_copy_btn")),
+                      Qt::LeftButton);
+    EXPECT_TRUE(WaitUntil([&] { return QGuiApplication::clipboard()->text() == commands; }));
+    window->ShowPermissionProblem({}, commands);
+    EXPECT_FALSE(banner->isVisible());
+}
+
+TEST_F(ShellWindowsTest, TrayTipFollowsThePowerAndTheLanguage) {
+    const SettingsStore store = Store();
+    auto window = MakeMain(store);
+    page::PowerState state;
+    state.links.link_24g = true;
+    state.source = page::PowerState::Source::kBattery;
+    state.level = 64;
+    window->Power().PowerChanged(state);
+    EXPECT_EQ(window->Tray()->Native()->toolTip(),
+              QStringLiteral("Talvik Gaming Mouse \u2014 2.4 GHz, 64 %"));
+    window->SwitchLanguage(3);
+    EXPECT_EQ(window->Tray()->Native()->toolTip(),
+              QStringLiteral("Talvik Gaming Mouse \u2014 2,4 GHz, 64 %"));
 }
 
 }  // namespace

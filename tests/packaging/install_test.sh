@@ -27,6 +27,11 @@ icon=$(sed -n 's/^Icon=//p' "$root/usr/share/applications/talvik-mouse.desktop")
 [ -f "$root/usr/share/icons/hicolor/scalable/apps/$icon.svg" ] ||
     fail "the desktop file's icon $icon is not installed"
 [ -f "$root/usr/lib/udev/rules.d/70-talvik-mouse.rules" ] || fail "the udev rule is not installed"
+for size in 16 22 24 32 48 64 128 256; do
+    [ -f "$root/usr/share/icons/hicolor/${size}x${size}/apps/$icon.png" ] || fail "no ${size}px icon"
+done
+[ -f "$root/usr/share/man/man1/talvik-mousectl.1.gz" ] || fail "the manual page is not installed"
+ls "$root"/usr/share/metainfo/*.metainfo.xml >/dev/null 2>&1 || fail "no AppStream metainfo"
 
 # The installed tool, through its link in bin/, against the virtual mouse on the cable.
 "$root/usr/bin/talvik-mousectl" profile new Installed -o "$work/p.pro"

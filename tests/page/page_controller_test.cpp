@@ -249,5 +249,31 @@ TEST(PageLinks, IndicatorsFollowTheLinksAndTheAnimationRunsOnlyWhenSeen) {
     EXPECT_EQ(rig.view.texts["ms_5_label_power"], "64%");
 }
 
+// Whoever shows the power outside the page hears every report, an invalid level keeping the last.
+TEST(PageLinks, ThePowerListenerHearsEveryReportAndLinkChange) {
+    struct Recorder : PowerListener {
+        void PowerChanged(const PowerState& state) override { seen.push_back(state); }
+        std::vector<PowerState> seen;
+    } recorder;
+    PageRig rig;
+    rig.page.SetPowerListener(&recorder);
+    protocol::LinkFlags flags;
+    flags.link_24g = true;
+    rig.page.LinksChanged(flags);
+    rig.page.BatteryLevel(64);
+    rig.page.BatteryLevel(std::nullopt);
+    rig.page.BatteryCharging();
+    rig.page.BatteryFull();
+    rig.page.LinksChanged(protocol::LinkFlags{});
+    ASSERT_EQ(recorder.seen.size(), 6u);
+    EXPECT_TRUE(recorder.seen[0].links.link_24g);
+    EXPECT_EQ(recorder.seen[1].source, PowerState::Source::kBattery);
+    EXPECT_EQ(recorder.seen[2].level, 64);
+    EXPECT_EQ(recorder.seen[3].source, PowerState::Source::kCharging);
+    EXPECT_EQ(recorder.seen[4].level, 100);
+    EXPECT_EQ(recorder.seen[5].source, PowerState::Source::kUnknown);
+    EXPECT_FALSE(recorder.seen[5].links.AnyUp());
+}
+
 }  // namespace
 }  // namespace talvik::page

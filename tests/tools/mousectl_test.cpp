@@ -395,5 +395,75 @@ TEST_F(StoreCommandsTest, FailuresNameTheProblemAndLeaveTheStoreAlone) {
     EXPECT_FALSE(std::filesystem::exists(Path("empty")));
 }
 
+bool program_up = false;
+bool ProgramUp() {
+    return program_up;
+}
+
+TEST_F(MousectlTest, HelpVersionAndManualPageComeFromOneTable) {
+    EXPECT_EQ(Mousectl({"--version"}), 0);
+    EXPECT_EQ(out.str().rfind("talvik-mousectl 1.", 0), 0u) << out.str();
+    for (const CommandGroup& group : CommandGroups()) {
+        EXPECT_EQ(Mousectl({group.name, "--help"}), 0) << group.name;
+        EXPECT_NE(out.str().find(group.summary), std::string::npos) << group.name;
+        EXPECT_TRUE(err.str().empty());
+    }
+    EXPECT_EQ(Mousectl({"--man"}), 0);
+    const std::string man = out.str();
+    EXPECT_EQ(man.rfind(".TH TALVIK\\-MOUSECTL 1", 0), 0u) << man.substr(0, 40);
+    for (const char* section : {".SH SYNOPSIS", ".SH COMMANDS", ".SH OPTIONS", "\\-\\-force"}) {
+        EXPECT_NE(man.find(section), std::string::npos) << section;
+    }
+}
+
+TEST_F(MousectlTest, WhileTheProgramRunsDeviceCommandsAndImportWaitForForce) {
+    ASSERT_EQ(Mousectl({"profile", "new", "P", "-o", Path("p.pro")}), 0);
+    program_up = true;
+    auto run = [&](std::vector<std::string> args) {
+        out.str("");
+        err.str("");
+        return tools::Run(args, out, err, folder.path(), nullptr, nullptr, &ProgramUp);
+    };
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"apply", Path("p.pro")},
+                                                 {"devices"},
+                                                 {"read", "-o", Path("r.pro")}}) {
+        EXPECT_EQ(run(args), 1) << args[0];
+        EXPECT_NE(err.str().find("is running"), std::string::npos) << err.str();
+    }
+    // Files and the virtual mouse are the tool's own.
+    EXPECT_EQ(run({"profile", "show", Path("p.pro")}), 0);
+    EXPECT_EQ(run({"--simulate=wired", "devices"}), 0) << err.str();
+    // --force anywhere lets the command reach its own checks.
+    EXPECT_EQ(run({"apply", "--force", Path("missing.pro")}), 1);
+    EXPECT_EQ(err.str().find("is running"), std::string::npos) << err.str();
+    program_up = false;
+}
+
+std::string program_data;
+std::string ProgramData() {
+    return program_data;
+}
+
+TEST_F(MousectlTest, ImportIntoTheRunningProgramsStoreWaitsForForce) {
+    ASSERT_EQ(Mousectl({"profile", "new", "P", "-o", Path("p.pro")}), 0);
+    program_data = Path("data") + "/";
+    program_up = true;
+    auto run = [&](std::vector<std::string> args) {
+        out.str("");
+        err.str("");
+        return tools::Run(args, out, err, folder.path(), nullptr, &ProgramData, &ProgramUp);
+    };
+    EXPECT_EQ(run({"store", "import", Path("p.pro")}), 1);
+    EXPECT_NE(err.str().find("store import would interfere"), std::string::npos) << err.str();
+    EXPECT_EQ(run({"store", "import", Path("p.pro"), "--data-dir", Path("data")}), 1);
+    EXPECT_FALSE(std::filesystem::exists(Path("data") + "/ms_5/pro.data"));
+    // Another store is the tool's own; --force takes the program's.
+    EXPECT_EQ(run({"store", "import", Path("p.pro"), "--data-dir", Path("other")}), 0) << err.str();
+    EXPECT_EQ(run({"--force", "store", "import", Path("p.pro")}), 0) << err.str();
+    EXPECT_EQ(run({"store", "list"}), 0);
+    EXPECT_NE(out.str().find("P"), std::string::npos);
+    program_up = false;
+}
+
 }  // namespace
 }  // namespace talvik::tools
