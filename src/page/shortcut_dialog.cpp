@@ -17,8 +17,9 @@ ShortcutDialog::ShortcutDialog(toolkit::Toolkit& toolkit, KeyCombination initial
     : toolkit::Window(toolkit), value_(initial), capture_(capture), texts_(texts) {}
 
 ShortcutDialog::~ShortcutDialog() {
-    if (capture_.keys != nullptr && edit_key_ != nullptr) {
-        capture_.keys->Detach(edit_key_);  // ends a capture still running
+    // Ends a capture still running; the field is gone when the owner went first.
+    if (capture_.keys != nullptr && Widget() != nullptr && edit_key_ != nullptr) {
+        capture_.keys->Detach(edit_key_);
     }
 }
 

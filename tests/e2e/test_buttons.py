@@ -37,7 +37,7 @@ def feature_lines(log):
     if not os.path.exists(log):
         return []
     with open(log) as f:
-        return [line.split()[1].lower() for line in f if line.startswith("FEATURE")]
+        return ["".join(line.split()[1:]).lower() for line in f if line.startswith("FEATURE")]
 
 
 def wait_packets(app, log, count, timeout=10.0):
@@ -57,6 +57,19 @@ def stored_buttons(bindir, data_dir):
                           "--data-dir", data_dir], check=True, stdout=subprocess.PIPE, text=True,
                          timeout=20).stdout
     return json.loads(out)["buttons"]
+
+
+def wait_button(app, bindir, data_dir, index, predicate, timeout=10.0):
+    """Button `index` of the stored active profile once `predicate` holds (saves follow applies)."""
+    button = {}
+
+    def holds():
+        nonlocal button
+        button = stored_buttons(bindir, data_dir)[index]
+        return predicate(button)
+
+    app.wait_for(holds, timeout)
+    return button
 
 
 def choose(app, button, item):
@@ -85,14 +98,15 @@ def run(bindir, outdir):
         app.wait_control(MAIN, "ms_5_btn_key_2")
         time.sleep(1.0)
 
-        # A function from the menu of button 2 goes out in the keys packet (copy = 11 01 06).
+        # A function from the menu of button 2 goes out in the keys packet: KEY_ASSIGNMENT (08 3b
+        # 01) with copy (11 01 06) as the second button's wire bytes.
         before = len(feature_lines(log))
         choose(app, 2, "ms_5_copy")
-        check(wait_packets(app, log, before + 1), "choosing a function sent nothing")
-        check(any("110106" in line for line in feature_lines(log)[before:]),
+        check(app.wait_for(lambda: any(line.startswith("083b01") and line[12:18] == "110106"
+                                       for line in feature_lines(log)[before:])),
               "no keys packet carries the copy function")
-        buttons = stored_buttons(bindir, data_dir)
-        check(buttons[1]["function"] == 33, f"button 2 holds {buttons[1]['function']}")
+        button = wait_button(app, bindir, data_dir, 1, lambda b: b["function"] == 33)
+        check(button["function"] == 33, f"button 2 holds {button}")
 
         # Button 1 holds the only left click: a warning and nothing sent.
         time.sleep(0.5)
@@ -116,8 +130,7 @@ def run(bindir, outdir):
         app.click(SHORTCUT, "btn_ok")
         app.forget_window(SHORTCUT)
         check(wait_packets(app, log, sent + 1), "the key combination was not sent")
-        time.sleep(0.5)
-        button = stored_buttons(bindir, data_dir)[2]
+        button = wait_button(app, bindir, data_dir, 2, lambda b: b["function"] == 16)
         check((button["function"], button["modifiers"], button["key_code"]) == (16, 1, 0x3A),
               f"button 3 holds {button}")
         check(button.get("key_combination") == "Ctrl+F1", f"button 3 reads {button}")
@@ -135,8 +148,7 @@ def run(bindir, outdir):
         app.click(SELECT, "btn_ok")
         app.forget_window(SELECT)
         check(wait_packets(app, log, sent + 1), "the macro was not sent")
-        time.sleep(0.5)
-        button = stored_buttons(bindir, data_dir)[3]
+        button = wait_button(app, bindir, data_dir, 3, lambda b: b["function"] == 17)
         check((button["function"], button["macro_name"], button["macro_repeat"]) ==
               (17, "Burst", 255), f"button 4 holds {button}")
 
@@ -144,15 +156,15 @@ def run(bindir, outdir):
         window_id = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", MAIN],
                                    env=server.env(), stdout=subprocess.PIPE, text=True,
                                    check=True).stdout.split()[0]
-        _, top, _, _ = app.wait_control(MAIN, "ms_5_btn_key_12")
+        _, top, _, _ = app.wait_control(MAIN, "ms_5_btn_key_5")
         app.forget_window(MAIN)
         app.xdotool("windowmove", window_id, "0", str(SCREEN_HEIGHT - 60 - top))
-        app.wait_for(lambda: app.geometry.get((MAIN, "ms_5_btn_key_12"), (0, 0))[1] > 600)
-        _, top, _, height = app.wait_control(MAIN, "ms_5_btn_key_12")
-        check(top + height <= SCREEN_HEIGHT, f"button 12 is off the screen at {top}")
+        app.wait_for(lambda: app.geometry.get((MAIN, "ms_5_btn_key_5"), (0, 0))[1] > 600)
+        _, top, _, height = app.wait_control(MAIN, "ms_5_btn_key_5")
+        check(top + height <= SCREEN_HEIGHT, f"button 5 is off the screen at {top}")
         sent = len(feature_lines(log))
         app.forget_window(MENU)
-        app.click(MAIN, "ms_5_btn_key_12")
+        app.click(MAIN, "ms_5_btn_key_5")
         app.wait_control(MENU, "ms_5_my_computer")
         time.sleep(0.3)
         items = [rect for (window, _), rect in app.geometry.items() if window == MENU]

@@ -72,34 +72,36 @@ TEST(ButtonWindows, MacroDialogTakesDigitsOnlyAndCorrectsTheCount) {
     rig.Build(sim::SimLink::kWired);
     ASSERT_TRUE(rig.window);
     const macro::MacroList macros = Macros({u"One", u"Two"});
-    SelectMacroDialog dialog(rig.toolkit, macros, MacroSelection{});
-    ASSERT_TRUE(dialog.Create(rig.window.get())) << dialog.LoadError().toStdString();
-    dialog.Show();
-    auto* list = dialog.Find<QListWidget>(QStringLiteral("list_macro"));
-    auto* edit = dialog.Find<QLineEdit>(QStringLiteral("edit_loop_time"));
-    auto* loop_time = dialog.Find<QWidget>(QStringLiteral("hor_loop_time"));
-    ASSERT_EQ(list->count(), 2);
-    EXPECT_EQ(list->currentRow(), -1);
-    EXPECT_EQ(edit->text(), QStringLiteral("1"));
-    EXPECT_FALSE(loop_time->isHidden());
+    {
+        SelectMacroDialog dialog(rig.toolkit, macros, MacroSelection{});
+        ASSERT_TRUE(dialog.Create(rig.window.get())) << dialog.LoadError().toStdString();
+        dialog.Show();
+        auto* list = dialog.Find<QListWidget>(QStringLiteral("list_macro"));
+        auto* edit = dialog.Find<QLineEdit>(QStringLiteral("edit_loop_time"));
+        auto* loop_time = dialog.Find<QWidget>(QStringLiteral("hor_loop_time"));
+        ASSERT_EQ(list->count(), 2);
+        EXPECT_EQ(list->currentRow(), -1);
+        EXPECT_EQ(edit->text(), QStringLiteral("1"));
+        EXPECT_FALSE(loop_time->isHidden());
 
-    QTest::mouseClick(dialog.Find<QRadioButton>(QStringLiteral("repeat_2")), Qt::LeftButton);
-    EXPECT_TRUE(test::WaitUntil([&] { return loop_time->isHidden(); }));
-    QTest::mouseClick(dialog.Find<QRadioButton>(QStringLiteral("repeat_1")), Qt::LeftButton);
-    EXPECT_TRUE(test::WaitUntil([&] { return !loop_time->isHidden(); }));
+        QTest::mouseClick(dialog.Find<QRadioButton>(QStringLiteral("repeat_2")), Qt::LeftButton);
+        EXPECT_TRUE(test::WaitUntil([&] { return loop_time->isHidden(); }));
+        QTest::mouseClick(dialog.Find<QRadioButton>(QStringLiteral("repeat_1")), Qt::LeftButton);
+        EXPECT_TRUE(test::WaitUntil([&] { return !loop_time->isHidden(); }));
 
-    list->setFocus();
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                      list->visualItemRect(list->item(1)).center());
-    edit->clear();
-    QTest::keyClicks(edit, QStringLiteral("3a0x0"));
-    EXPECT_TRUE(test::WaitUntil([&] { return edit->text() == QStringLiteral("300"); }));
-    QTest::mouseClick(dialog.Find<QPushButton>(QStringLiteral("btn_ok")), Qt::LeftButton);
-    test::WaitUntil([&] { return edit->text() == QStringLiteral("255"); }, 500);
-    EXPECT_EQ(edit->text(), QStringLiteral("255"));
-    EXPECT_EQ(dialog.Value().repeat, 255);
-    EXPECT_EQ(dialog.Value().index, 1);
-    EXPECT_EQ(dialog.Value().loop_mode, 0);
+        list->setFocus();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualItemRect(list->item(1)).center());
+        edit->clear();
+        QTest::keyClicks(edit, QStringLiteral("3a0x0"));
+        EXPECT_TRUE(test::WaitUntil([&] { return edit->text() == QStringLiteral("300"); }));
+        QTest::mouseClick(dialog.Find<QPushButton>(QStringLiteral("btn_ok")), Qt::LeftButton);
+        test::WaitUntil([&] { return edit->text() == QStringLiteral("255"); }, 500);
+        EXPECT_EQ(edit->text(), QStringLiteral("255"));
+        EXPECT_EQ(dialog.Value().repeat, 255);
+        EXPECT_EQ(dialog.Value().index, 1);
+        EXPECT_EQ(dialog.Value().loop_mode, 0);
+    }
     rig.Destroy();
 }
 
@@ -108,24 +110,26 @@ TEST(ButtonWindows, ShortcutDialogShowsAndEditsTheCombination) {
     rig.Build(sim::SimLink::kWired);
     ASSERT_TRUE(rig.window);
     test::FakeTexts texts;
-    ShortcutDialog dialog(rig.toolkit,
-                          KeyCombination{0x04, profile::kModifierCtrl | profile::kModifierWin},
-                          rig.session->Capture(), texts);
-    ASSERT_TRUE(dialog.Create(rig.window.get())) << dialog.LoadError().toStdString();
-    dialog.Show();
-    auto flag = [&dialog](int n) {
-        return dialog.Find<QCheckBox>(QStringLiteral("check_flag_%1").arg(n));
-    };
-    EXPECT_TRUE(flag(1)->isChecked());
-    EXPECT_FALSE(flag(2)->isChecked());
-    EXPECT_TRUE(flag(4)->isChecked());
-    EXPECT_FALSE(dialog.Find<QLineEdit>(QStringLiteral("edit_key"))->text().isEmpty());
-    QTest::mouseClick(flag(2), Qt::LeftButton);
-    QTest::mouseClick(flag(1), Qt::LeftButton);
-    EXPECT_TRUE(test::WaitUntil([&] {
-        return dialog.Value().modifiers == (profile::kModifierShift | profile::kModifierWin);
-    }));
-    EXPECT_EQ(dialog.Value().key_code, 0x04);
+    {
+        ShortcutDialog dialog(rig.toolkit,
+                              KeyCombination{0x04, profile::kModifierCtrl | profile::kModifierWin},
+                              rig.session->Capture(), texts);
+        ASSERT_TRUE(dialog.Create(rig.window.get())) << dialog.LoadError().toStdString();
+        dialog.Show();
+        auto flag = [&dialog](int n) {
+            return dialog.Find<QCheckBox>(QStringLiteral("check_flag_%1").arg(n));
+        };
+        EXPECT_TRUE(flag(1)->isChecked());
+        EXPECT_FALSE(flag(2)->isChecked());
+        EXPECT_TRUE(flag(4)->isChecked());
+        EXPECT_FALSE(dialog.Find<QLineEdit>(QStringLiteral("edit_key"))->text().isEmpty());
+        QTest::mouseClick(flag(2), Qt::LeftButton);
+        QTest::mouseClick(flag(1), Qt::LeftButton);
+        EXPECT_TRUE(test::WaitUntil([&] {
+            return dialog.Value().modifiers == (profile::kModifierShift | profile::kModifierWin);
+        }));
+        EXPECT_EQ(dialog.Value().key_code, 0x04);
+    }  // the dialog goes before its owner, as in the program
     rig.Destroy();
 }
 
