@@ -192,10 +192,6 @@ def run(bindir, outdir):
     except AssertionError:
         if app is not None:
             print(app.stderr_text()[-4000:])
-        for name in os.listdir(os.path.join(data_dir, "ms_5")):
-            path = os.path.join(data_dir, "ms_5", name)
-            print(name, os.path.getsize(path), time.time() - os.path.getmtime(path))
-        print("".join(open(log).readlines()[-3:]))
         raise
     finally:
         if app is not None:
