@@ -13,6 +13,7 @@
 #include "device/usb/receiver_sets.h"
 #include "device/usb/ui_task_queue.h"
 #include "page/page_timers.h"
+#include "platform/live_keyboard_layout.h"
 #include "platform/messages.h"
 #include "platform/trace.h"
 #include "protocol/device_reports.h"
@@ -48,8 +49,10 @@ DeviceSession::DeviceSession(toolkit::Window& window, Options options)
       texts_(window),
       controls_(window),
       modal_dialogs_(window),
+      modal_buttons_(window, capture_, texts_),
       controller_(state_, controls_,
-                  options_.dialogs != nullptr ? *options_.dialogs : modal_dialogs_, *this, window),
+                  options_.dialogs != nullptr ? *options_.dialogs : modal_dialogs_,
+                  options_.buttons != nullptr ? *options_.buttons : modal_buttons_, *this, window),
       store_(options_.data_dir, texts_),
       macro_store_(options_.data_dir, texts_),
       ui_queue_(std::make_unique<device::UiTaskQueue>(this)) {
@@ -333,7 +336,23 @@ void DeviceSession::PostToWorker(uintptr_t wparam, intptr_t lparam) {
 }
 
 void DeviceSession::OnMenuItem(const QString& name) {
-    platform::Trace("menu item %s has no page action yet", qPrintable(name));
+    if (name.startsWith(QLatin1String("ms_5"))) {
+        controller_.OnMenuItem(name.toStdString());
+    }
+}
+
+void DeviceSession::SetInputCapture(const InputCapture& capture) {
+    capture_ = capture;
+    controls_.SetKeyboardLayout(capture.layout);
+    if (capture.layout != nullptr) {
+        // Key names follow the layout: a label showing a key is named again after a switch.
+        connect(capture.layout, &platform::LiveKeyboardLayout::changed, this,
+                &DeviceSession::OnKeyboardLayoutChanged, Qt::UniqueConnection);
+    }
+}
+
+void DeviceSession::OnKeyboardLayoutChanged() {
+    controller_.RefreshFromProfile();
 }
 
 void DeviceSession::RefreshFromProfile() {

@@ -12,6 +12,7 @@
 #include "macro/text_lookup.h"
 #include "page/device_host.h"
 #include "page/input_capture.h"
+#include "page/modal_button_dialogs.h"
 #include "page/modal_page_dialogs.h"
 #include "page/page_controller.h"
 #include "page/page_controls.h"
@@ -64,6 +65,8 @@ public:
         protocol::Clock* clock = nullptr;
         // Where the page's dialogs come from; null: real windows over the main window.
         PageDialogs* dialogs = nullptr;
+        // The function menu and the button dialogs; null: real ones over the main window.
+        ButtonDialogs* buttons = nullptr;
         // The bus of the Bluetooth daemon; none: the system bus.
         std::optional<QDBusConnection> bus;
     };
@@ -94,7 +97,7 @@ public:
     void RefreshFromProfile() override;
     void ReopenReceivers24g() override;
     void ReopenReceivers4k() override;
-    void SetInputCapture(const InputCapture& capture) override { capture_ = capture; }
+    void SetInputCapture(const InputCapture& capture) override;
     // Recording and key capture for the page's dialogs (empty until the main window gives them).
     const InputCapture& Capture() const { return capture_; }
 
@@ -104,6 +107,7 @@ public:
     macro::FileStatus Export(const std::filesystem::path& path,
                              const profile::ProfileInfo& record) override;
     std::filesystem::path DataFolder() const override { return options_.data_dir; }
+    const macro::MacroList& Macros() const override { return macros_; }
 
     // ReportSink
     void OnReceiverLive(device::ReceiverFamily family, std::shared_ptr<platform::HidDevice> command,
@@ -136,6 +140,7 @@ private:
     // A writer for the worker from what the Bluetooth daemon lists now.
     void RefreshBleWriter();
     void OnBleRegisterTimer();
+    void OnKeyboardLayoutChanged();
 
     toolkit::Window& window_;
     Options options_;
@@ -143,6 +148,8 @@ private:
     protocol::SessionState state_;
     PageControls controls_;
     ModalPageDialogs modal_dialogs_;
+    InputCapture capture_;
+    ModalButtonDialogs modal_buttons_;
     PageController controller_;
     profile::ProfileStore store_;
     macro::MacroStore macro_store_;
@@ -159,7 +166,6 @@ private:
     std::unique_ptr<device::ReceiverSets> receivers_;
     std::unique_ptr<device::HotplugMonitor> hotplug_;
     device::BluezClient* bluez_ = nullptr;  // owned as a child QObject
-    InputCapture capture_;
     bool started_ = false;
     bool shut_down_ = false;
 };

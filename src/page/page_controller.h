@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "page/button_dialogs.h"
 #include "page/notify_routes.h"
 #include "page/page_dialogs.h"
 #include "page/page_view.h"
@@ -22,12 +23,14 @@ public:
     // `window` receives the page's posts (apply requests, the DPI display, the device state) and
     // runs its timers.
     PageController(protocol::SessionState& state, PageView& view, PageDialogs& dialogs,
-                   ProfileFiles& files, platform::MessageTarget& window);
+                   ButtonDialogs& buttons, ProfileFiles& files, platform::MessageTarget& window);
 
     // A notification of one of the page's controls.
     void Notify(toolkit::NotifyType type, std::string_view sender, intptr_t wparam);
     // The page's own timers (apply delay, scroll, charge animation); false for other ids.
     bool OnTimer(int id);
+    // An item chosen in the function menu, for the button whose menu was opened last.
+    void OnMenuItem(std::string_view name);
 
     // The profile list and every control from the state (after loading or a language switch).
     void ShowProfiles();
@@ -85,6 +88,12 @@ private:
     void ImportProfile();
     void ExportProfile();
 
+    // Button functions (page_buttons.cpp).
+    void AddButtonRoutes();
+    void OpenFunctionMenu(int button);
+    bool AskKeyCombination(profile::ButtonAssign& assign);
+    bool SelectMacro(profile::ButtonAssign& assign);
+
     void ShowPower(int percent);
     void StopChargeAnimation();
     void TellPower(PowerState::Source source, std::optional<int> level);
@@ -92,6 +101,7 @@ private:
     protocol::SessionState& state_;
     PageView& view_;
     PageDialogs& dialogs_;
+    ButtonDialogs& buttons_;
     ProfileFiles& files_;
     platform::MessageTarget& window_;
     NotifyRoutes routes_;
@@ -99,6 +109,7 @@ private:
     bool charging_ = false;
     int charge_animation_ = 0;
     bool shown_ = true;
+    int selected_button_ = -1;    // the button whose function menu was opened last
     std::string opened_section_;  // scrolled into view by the scroll timer
     PowerListener* power_listener_ = nullptr;
     PowerState power_;

@@ -12,9 +12,9 @@
 
 #include "app/toolkit/toolkit.h"
 #include "app/toolkit/window.h"
-#include "macro/record_name.h"
+#include "page/button_labels.h"
+#include "page/key_name_layout.h"
 #include "page/page_texts.h"
-#include "profile/button_function.h"
 #include "profile/profile_record.h"
 #include "protocol/links.h"
 
@@ -30,7 +30,32 @@ std::string Numbered(const char* stem, int n) {
     return std::string(stem) + std::to_string(n);
 }
 
+// The language texts of the page's window, for the texts composed outside it.
+class WindowTexts final : public macro::TextLookup {
+public:
+    explicit WindowTexts(const PageView& view) : view_(view) {}
+    std::string Text(std::string_view key) const override { return view_.LanguageText(key); }
+
+private:
+    const PageView& view_;
+};
+
 }  // namespace
+
+void PageControls::ShowButtonLabel(int button, const profile::ButtonAssign& assign) {
+    QWidget* control = Control(Numbered("ms_5_btn_key_", button + 1));
+    if (control == nullptr) {
+        return;
+    }
+    const std::shared_ptr<const platform::KeyboardLayout> layout = KeyNameLayout(live_layout_);
+    const ButtonLabel label = ComposeButtonLabel(assign, WindowTexts(*this), *layout);
+    if (!label.text_key.empty()) {
+        window_.toolkit().SetTextKey(control, QString::fromStdString(label.text_key));
+    } else {
+        toolkit::Toolkit::ClearTextKey(control);
+        SetText(Numbered("ms_5_btn_key_", button + 1), label.text);
+    }
+}
 
 QWidget* PageControls::Control(std::string_view name) const {
     return window_.Find<QWidget>(Name(name));
@@ -211,13 +236,7 @@ void PageControls::Refresh(const profile::ProfileInfo& p, const protocol::LinkFl
     SetValue("ms_5_slider_key_debounce", p.key_debounce);
     SetText("ms_5_label_key_debounce", DebounceText(p.key_debounce));
     for (int b = 0; b < profile::kUsedButtons; ++b) {
-        const profile::ButtonAssign& button = p.buttons[b];
-        const std::string_view key = profile::ButtonFunctionTextKey(button.function);
-        std::string label = key.empty() ? std::string() : LanguageText(key);
-        if (button.macro_name[0] != 0 && !key.empty() && key == "assign_macro_text") {
-            label += QString::fromStdU16String(macro::ReadName(button.macro_name)).toStdString();
-        }
-        SetText(Numbered("ms_5_btn_key_", b + 1), label);
+        ShowButtonLabel(b, p.buttons[b]);
     }
 }
 

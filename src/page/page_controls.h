@@ -6,6 +6,10 @@
 
 class QWidget;
 
+namespace talvik::platform {
+class LiveKeyboardLayout;
+}  // namespace talvik::platform
+
 namespace talvik::toolkit {
 class Window;
 }  // namespace talvik::toolkit
@@ -17,6 +21,9 @@ namespace talvik::page {
 class PageControls final : public PageView {
 public:
     explicit PageControls(toolkit::Window& window) : window_(window) {}
+
+    // Where key names come from; until it is given, the layout of the environment.
+    void SetKeyboardLayout(const platform::LiveKeyboardLayout* layout) { live_layout_ = layout; }
 
     QWidget* Control(std::string_view name) const;
 
@@ -30,6 +37,7 @@ public:
     std::string LanguageText(std::string_view key) const override;
     void SetProfileRows(const std::vector<std::u16string>& names, int selected) override;
     void SetProfileRowText(int row, const std::u16string& name) override;
+    void ShowButtonLabel(int button, const profile::ButtonAssign& assign) override;
     void Refresh(const profile::ProfileInfo& profile, const protocol::LinkFlags& links) override;
     void UpdateLightControls(int light_mode) override;
     void UpdateModeControls(const protocol::LinkFlags& links) override;
@@ -42,6 +50,7 @@ public:
 
 private:
     toolkit::Window& window_;
+    const platform::LiveKeyboardLayout* live_layout_ = nullptr;
 };
 
 // Which rate and debounce sections show, from the links and whether their boxes are checked.

@@ -32,6 +32,8 @@ public:
     virtual void SetProfileRows(const std::vector<std::u16string>& names, int selected) = 0;
     virtual void SetProfileRowText(int row, const std::u16string& name) = 0;
 
+    // The label of button `button` (0..17) from its assignment.
+    virtual void ShowButtonLabel(int button, const profile::ButtonAssign& assign) = 0;
     // Every control in line with the profile and the links.
     virtual void Refresh(const profile::ProfileInfo& profile, const protocol::LinkFlags& links) = 0;
     // The light rows that belong to `light_mode`.

@@ -2,13 +2,14 @@
 
 #include <filesystem>
 
+#include "macro/macro_record.h"
 #include "macro/record_file.h"
 #include "profile/profile_files.h"
 
 namespace talvik::page {
 
 // What the device page needs of the session's stores: saving the profiles in the background,
-// and profile files. UI thread only.
+// profile files and the macro list. UI thread only.
 class ProfileFiles {
 public:
     virtual ~ProfileFiles() = default;
@@ -18,6 +19,8 @@ public:
                                      const profile::ProfileInfo& record) = 0;
     // Where file dialogs start.
     virtual std::filesystem::path DataFolder() const = 0;
+    // The macro list, as the macro selection dialog shows it.
+    virtual const macro::MacroList& Macros() const = 0;
 };
 
 }  // namespace talvik::page

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "button_fakes.h"
 #include "page/page_timers.h"
 #include "page_fakes.h"
 #include "profile/profile_defaults.h"
@@ -37,9 +38,10 @@ struct PageRig {
     protocol::SessionState state;
     testing::FakeView view;
     testing::FakeDialogs dialogs;
+    testing::FakeButtonDialogs buttons;
     testing::FakeFiles files;
     testing::FakeWindow window;
-    PageController page{state, view, dialogs, files, window};
+    PageController page{state, view, dialogs, buttons, files, window};
 };
 
 TEST(PageDpi, TypedValuesAreClampedStoredInFiftiesAndWaitForTheApply) {

@@ -40,6 +40,9 @@ public:
     void SetProfileRowText(int row, const std::u16string& name) override {
         rows.at(static_cast<std::size_t>(row)) = name;
     }
+    void ShowButtonLabel(int button, const profile::ButtonAssign& a) override {
+        labels[button] = a.function;
+    }
     void Refresh(const profile::ProfileInfo&, const protocol::LinkFlags&) override { ++refreshes; }
     void UpdateLightControls(int mode) override { light_mode = mode; }
     void UpdateModeControls(const protocol::LinkFlags&) override { ++mode_updates; }
@@ -52,6 +55,7 @@ public:
     std::vector<std::string> selected;
     std::vector<std::string> scrolled;
     std::vector<std::u16string> rows;
+    std::map<int, int> labels;  // button -> function shown
     int selected_row = -1;
     int refreshes = 0;
     int light_mode = -1;
@@ -99,8 +103,10 @@ public:
         return exported;
     }
     std::filesystem::path DataFolder() const override { return "/data"; }
+    const macro::MacroList& Macros() const override { return macros; }
 
     int saves = 0;
+    macro::MacroList macros;
     profile::ImportedProfile imported;
     macro::FileStatus exported;
 };

@@ -31,6 +31,7 @@ struct SessionRig {
         options.app_dir = home.path().toStdString() + "/";
         options.simulate = link;
         options.clock = &clock;
+        options.buttons = buttons;
         session = std::make_unique<page::DeviceSession>(*window, options);
         window->SetDeviceHost(session.get());
         if (before_start) {
@@ -52,6 +53,7 @@ struct SessionRig {
         platform::IniFile(home.filePath(QStringLiteral("CONFIG.ini"))),
         platform::Autostart(home.filePath(QStringLiteral("autostart")), QStringLiteral("/x"))};
     sim::VirtualClock clock;
+    page::ButtonDialogs* buttons = nullptr;  // null: the real menu and dialogs
     std::unique_ptr<app::MainWindow> window;
     std::unique_ptr<page::DeviceSession> session;
 };

@@ -1,0 +1,302 @@
+// The button functions: the menu's names and codes, the left-click rule, the key-combination and
+// macro assignments, the labels and where the menu opens.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <regex>
+#include <set>
+#include <sstream>
+
+#include "../macro/test_support.h"
+#include "button_fakes.h"
+#include "page/button_labels.h"
+#include "page/button_menu.h"
+#include "page/menu_placement.h"
+#include "page/page_controller.h"
+#include "page_fakes.h"
+#include "platform/keyboard_layout_xkb.h"
+#include "profile/button_function.h"
+#include "profile/profile_defaults.h"
+
+namespace talvik::page {
+namespace {
+
+using toolkit::NotifyType;
+
+constexpr std::uint8_t kKeyCombination = 16;
+constexpr std::uint8_t kMacro = 17;
+
+struct ButtonRig {
+    ButtonRig() {
+        state.profiles.push_back(profile::CreateProfile());
+        state.current_profile = state.profiles[0].get();
+        page.ShowProfiles();
+    }
+    profile::ButtonAssign& button(int b) { return state.current_profile->buttons[b]; }
+    // Opens the menu of button `b` (0-based) and picks `item`.
+    void Choose(int b, const std::string& item) {
+        page.Notify(NotifyType::kClick, "ms_5_btn_key_" + std::to_string(b + 1), 0);
+        page.OnMenuItem(item);
+    }
+    int applies() const { return window.Count(msg::WM_MS5_POST_WORKER); }
+    void AddMacro(const char16_t* name, int actions) {
+        auto m = std::make_unique<macro::MacroInfo>();
+        macro::WriteName(m->name, name);
+        m->action_count = actions;
+        for (int i = 0; i < actions; ++i) {
+            m->actions[i].code = static_cast<std::uint8_t>(0x04 + i);
+            m->actions[i].kind = 1;
+        }
+        files.macros.push_back(std::move(m));
+    }
+
+    protocol::SessionState state;
+    testing::FakeView view;
+    testing::FakeDialogs dialogs;
+    testing::FakeButtonDialogs buttons;
+    testing::FakeFiles files;
+    testing::FakeWindow window;
+    PageController page{state, view, dialogs, buttons, files, window};
+};
+
+TEST(ButtonMenu, TableHasTheMenuFileItemsWithDistinctNamesAndCodes) {
+    std::set<std::string> names;
+    std::set<int> codes;
+    for (const FunctionMenuItem& item : kFunctionMenu) {
+        names.emplace(item.name);
+        codes.insert(item.code);
+        const bool composed = item.code == kKeyCombination || item.code == kMacro;
+        EXPECT_TRUE(composed || !profile::ButtonFunctionTextKey(item.code).empty()) << item.name;
+    }
+    EXPECT_EQ(names.size(), kFunctionMenu.size());
+    EXPECT_EQ(codes.size(), kFunctionMenu.size());
+
+    std::ifstream file(TALVIK_SOURCE_DIR "/res/ms_5_menu.xml");
+    std::stringstream text;
+    text << file.rdbuf();
+    const std::string menu = text.str();
+    std::set<std::string> in_file;
+    const std::regex item(R"re(<item name="([^"]+)")re");
+    for (auto it = std::sregex_iterator(menu.begin(), menu.end(), item);
+         it != std::sregex_iterator(); ++it) {
+        in_file.insert((*it)[1]);
+    }
+    EXPECT_EQ(in_file, names);
+}
+
+TEST(ButtonMenu, NamesMatchWithoutRegardToCase) {
+    EXPECT_EQ(FunctionMenuCode("ms_5_COPY"), 33);
+    EXPECT_EQ(FunctionMenuCode("MS_5_Shortcut"), kKeyCombination);
+    EXPECT_EQ(FunctionMenuCode("ms_5_button_off"), 0);
+    EXPECT_EQ(FunctionMenuCode("ms_5_undo"), std::nullopt);
+    EXPECT_EQ(FunctionMenuCode("ms_5_cop"), std::nullopt);
+}
+
+TEST(ButtonMenu, ButtonsOneToTwelveOpenTheirMenuAndAChoiceAssignsAndApplies) {
+    ButtonRig rig;
+    rig.page.Notify(NotifyType::kClick, "ms_5_btn_key_13", 0);
+    EXPECT_TRUE(rig.buttons.menus.empty());
+    rig.Choose(1, "ms_5_COPY");
+    EXPECT_EQ(rig.buttons.menus, std::vector<std::string>{"ms_5_btn_key_2"});
+    EXPECT_EQ(rig.button(1).function, 33);
+    EXPECT_EQ(rig.applies(), 1);
+    EXPECT_EQ(rig.view.labels[1], 33);
+}
+
+TEST(ButtonMenu, UnknownItemsAndItemsWithoutAMenuChangeNothing) {
+    ButtonRig rig;
+    rig.page.OnMenuItem("ms_5_copy");  // no menu was opened
+    rig.Choose(1, "ms_5_no_such_item");
+    EXPECT_EQ(rig.button(0).function, 1);
+    EXPECT_EQ(rig.button(1).function, 2);
+    EXPECT_EQ(rig.applies(), 0);
+    EXPECT_TRUE(rig.view.labels.empty());
+}
+
+TEST(ButtonMenu, TheLastLeftClickAmongTheFirstSixteenButtonsStays) {
+    ButtonRig rig;
+    rig.button(16).function = 1;  // not one of the buttons that count
+    rig.Choose(0, "ms_5_copy");
+    EXPECT_EQ(rig.dialogs.boxes, std::vector<std::string>{"one_click_text"});
+    EXPECT_EQ(rig.button(0).function, 1);
+    EXPECT_EQ(rig.applies(), 0);
+
+    rig.Choose(1, "ms_5_click");
+    rig.Choose(0, "ms_5_copy");
+    EXPECT_EQ(rig.button(0).function, 33);
+    EXPECT_EQ(rig.applies(), 2);
+    EXPECT_EQ(rig.dialogs.boxes.size(), 1u);
+}
+
+TEST(ButtonKeyCombination, OkStoresKeyAndModifiersAndApplies) {
+    ButtonRig rig;
+    rig.button(2).modifiers = profile::kModifierShift;
+    rig.button(2).key_code = 0x09;
+    rig.button(2).reserved_4[0] = 7;
+    rig.buttons.key = KeyCombination{0x3A, profile::kModifierCtrl};
+    rig.Choose(2, "ms_5_shortcut");
+    // A button that had no combination starts with no key but keeps its modifier bits.
+    ASSERT_TRUE(rig.buttons.key_asked);
+    EXPECT_EQ(rig.buttons.key_asked->key_code, 0);
+    EXPECT_EQ(rig.buttons.key_asked->modifiers, profile::kModifierShift);
+    EXPECT_EQ(rig.button(2).function, kKeyCombination);
+    EXPECT_EQ(rig.button(2).key_code, 0x3A);
+    EXPECT_EQ(rig.button(2).modifiers, profile::kModifierCtrl);
+    EXPECT_EQ(rig.button(2).reserved_4[0], 0);
+    EXPECT_EQ(rig.applies(), 1);
+}
+
+TEST(ButtonKeyCombination, CancelOrAnEmptyAnswerLeavesTheButtonAsItWas) {
+    for (const std::optional<KeyCombination>& answer :
+         {std::optional<KeyCombination>(), std::optional<KeyCombination>(KeyCombination{})}) {
+        ButtonRig rig;
+        rig.button(2).function = kKeyCombination;
+        rig.button(2).key_code = 0x04;
+        rig.button(2).modifiers = profile::kModifierAlt;
+        rig.buttons.key = answer;
+        rig.Choose(2, "ms_5_shortcut");
+        EXPECT_EQ(rig.buttons.key_asked->key_code, 0x04);
+        EXPECT_EQ(rig.button(2).function, kKeyCombination);
+        EXPECT_EQ(rig.button(2).key_code, 0x04);
+        EXPECT_EQ(rig.button(2).modifiers, profile::kModifierAlt);
+        EXPECT_EQ(rig.applies(), 0);
+    }
+}
+
+TEST(ButtonMacro, ChoiceCopiesTheMacroIntoTheAssignment) {
+    ButtonRig rig;
+    rig.AddMacro(u"First", 2);
+    rig.AddMacro(u"Second", 3);
+    rig.buttons.macro = MacroSelection{1, 0, 255};
+    rig.Choose(3, "ms_5_select_macro");
+    ASSERT_TRUE(rig.buttons.macro_asked);
+    EXPECT_EQ(rig.buttons.macro_asked->index, -1);
+    EXPECT_EQ(rig.buttons.macro_asked->loop_mode, 0);
+    EXPECT_EQ(rig.buttons.macro_asked->repeat, 1);
+    EXPECT_EQ(rig.buttons.macros_shown, 2u);
+    const profile::ButtonAssign& a = rig.button(3);
+    EXPECT_EQ(a.function, kMacro);
+    EXPECT_EQ(a.macro_index, 1);
+    EXPECT_EQ(a.macro_repeat, 255);
+    EXPECT_EQ(macro::ReadName(a.macro_name), u"Second");
+    EXPECT_EQ(a.macro_event_count, 3);
+    EXPECT_EQ(a.macro_actions[2].code, 0x06);
+    EXPECT_EQ(rig.applies(), 1);
+}
+
+TEST(ButtonMacro, NoValidChoiceChangesNothing) {
+    for (const std::optional<MacroSelection>& answer :
+         {std::optional<MacroSelection>(), std::optional<MacroSelection>(MacroSelection{}),
+          std::optional<MacroSelection>(MacroSelection{2, 0, 5})}) {
+        ButtonRig rig;
+        rig.AddMacro(u"First", 1);
+        rig.AddMacro(u"Second", 1);
+        rig.buttons.macro = answer;
+        const std::uint8_t before = rig.button(3).function;
+        rig.Choose(3, "ms_5_select_macro");
+        EXPECT_EQ(rig.button(3).function, before);
+        EXPECT_EQ(rig.button(3).macro_name[0], 0);
+        EXPECT_EQ(rig.applies(), 0);
+    }
+}
+
+TEST(ButtonMacro, DialogStartsAtTheButtonsMacroFoundByName) {
+    const std::pair<int, int> cases[] = {{1, 1}, {7, 1}, {0, 1}, {-1, 1}};  // stored -> shown
+    for (const auto& [stored, shown] : cases) {
+        ButtonRig rig;
+        rig.AddMacro(u"First", 1);
+        rig.AddMacro(u"Second", 1);
+        profile::ButtonAssign& a = rig.button(3);
+        a.function = kMacro;
+        a.macro_index = stored;
+        a.macro_loop_mode = 9;
+        a.macro_repeat = 1000;
+        macro::WriteName(a.macro_name, u"second");
+        rig.Choose(3, "ms_5_select_macro");
+        ASSERT_TRUE(rig.buttons.macro_asked);
+        EXPECT_EQ(rig.buttons.macro_asked->index, shown) << stored;
+        EXPECT_EQ(rig.buttons.macro_asked->loop_mode, 2);
+        EXPECT_EQ(rig.buttons.macro_asked->repeat, 255);
+    }
+    ButtonRig rig;
+    rig.AddMacro(u"First", 1);
+    rig.button(3).function = kMacro;
+    rig.button(3).macro_index = 0;
+    macro::WriteName(rig.button(3).macro_name, u"Gone");
+    rig.Choose(3, "ms_5_select_macro");
+    EXPECT_EQ(rig.buttons.macro_asked->index, -1);
+}
+
+class ButtonLabels : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string error;
+        platform::XkbKeyboardLayout::Names names;
+        names.layout = "us";
+        us_ = platform::XkbKeyboardLayout::FromNames(names, &error);
+        ASSERT_NE(us_, nullptr) << error;
+        texts_.Set("keyboard_ctrl_text", "Ctrl");
+        texts_.Set("keyboard_shift_text", "Shift");
+        texts_.Set("keyboard_alt_text", "Alt");
+        texts_.Set("keyboard_win_text", "Win");
+        texts_.Set("key_F1", "F1");
+        texts_.Set("assign_macro_text", "Macro: ");
+    }
+    ButtonLabel Label(std::uint8_t function, std::uint8_t key, std::uint8_t modifiers) const {
+        profile::ButtonAssign a{};
+        a.function = function;
+        a.key_code = key;
+        a.modifiers = modifiers;
+        macro::WriteName(a.macro_name, u"Reload");
+        return ComposeButtonLabel(a, texts_, *us_);
+    }
+
+    std::unique_ptr<platform::XkbKeyboardLayout> us_;
+    test::FakeTexts texts_;
+};
+
+TEST_F(ButtonLabels, PlainFunctionsShowTheirTextKey) {
+    EXPECT_EQ(Label(1, 0, 0).text_key, "left_click_text");
+    EXPECT_EQ(Label(39, 0, 0).text_key, "undo_text");
+    const ButtonLabel none = Label(200, 0, 0);
+    EXPECT_EQ(none.text_key, "");
+    EXPECT_EQ(none.text, "");
+}
+
+TEST_F(ButtonLabels, KeyCombinationsJoinModifiersAndKeyWithPlus) {
+    const std::tuple<int, int, const char*> cases[] = {
+        {0x3A, 1, "Ctrl+F1"}, {0x04, 9, "Ctrl+Win+A"}, {0x04, 15, "Ctrl+Shift+Alt+Win+A"},
+        {0x04, 0, "A"},       {0x00, 2, "Shift"},      {0x2D, 4, "Alt+-"},
+    };
+    for (const auto& [key, modifiers, text] : cases) {
+        const ButtonLabel label = Label(kKeyCombination, static_cast<std::uint8_t>(key),
+                                        static_cast<std::uint8_t>(modifiers));
+        EXPECT_EQ(label.text_key, "");
+        EXPECT_EQ(label.text, text);
+    }
+}
+
+TEST_F(ButtonLabels, MacrosShowTheMacroTextAndName) {
+    EXPECT_EQ(Label(kMacro, 0, 0).text, "Macro: Reload");
+}
+
+TEST(FunctionMenuPlacement, OpensBesideTheButtonAndStaysInsideTheArea) {
+    const QRect area(0, 0, 1280, 770);
+    const QSize menu(200, 300);
+    // Room below: right of the button, level with its top.
+    EXPECT_EQ(FunctionMenuPosition(QRect(100, 100, 80, 24), menu, area), QPoint(180, 100));
+    // Near the bottom: its bottom level with the button's bottom.
+    EXPECT_EQ(FunctionMenuPosition(QRect(100, 700, 80, 24), menu, area), QPoint(180, 424));
+    // Near the right edge: left of the button.
+    EXPECT_EQ(FunctionMenuPosition(QRect(1150, 100, 80, 24), menu, area), QPoint(950, 100));
+    // Taller than the area: from its top.
+    EXPECT_EQ(FunctionMenuPosition(QRect(100, 700, 80, 24), QSize(200, 1200), area),
+              QPoint(180, 0));
+    // A second screen to the right with a panel on top.
+    const QRect right(1280, 30, 1920, 1050);
+    EXPECT_EQ(FunctionMenuPosition(QRect(1300, 40, 80, 24), QSize(200, 1200), right),
+              QPoint(1380, 30));
+}
+
+}  // namespace
+}  // namespace talvik::page
