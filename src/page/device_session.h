@@ -12,6 +12,7 @@
 #include "macro/text_lookup.h"
 #include "page/device_host.h"
 #include "page/input_capture.h"
+#include "page/modal_macro_windows.h"
 #include "page/modal_page_dialogs.h"
 #include "page/page_controller.h"
 #include "page/page_controls.h"
@@ -64,6 +65,8 @@ public:
         protocol::Clock* clock = nullptr;
         // Where the page's dialogs come from; null: real windows over the main window.
         PageDialogs* dialogs = nullptr;
+        // Where the macro editor comes from; null: the real window over the main window.
+        MacroWindows* macro_windows = nullptr;
         // The bus of the Bluetooth daemon; none: the system bus.
         std::optional<QDBusConnection> bus;
     };
@@ -103,6 +106,7 @@ public:
     profile::ImportedProfile Import(const std::filesystem::path& path) override;
     macro::FileStatus Export(const std::filesystem::path& path,
                              const profile::ProfileInfo& record) override;
+    const macro::MacroList& Macros() const override { return macros_; }
     std::filesystem::path DataFolder() const override { return options_.data_dir; }
 
     // ReportSink
@@ -143,6 +147,7 @@ private:
     protocol::SessionState state_;
     PageControls controls_;
     ModalPageDialogs modal_dialogs_;
+    ModalMacroWindows modal_macros_;  // edits macros_ and saves through macro_store_
     PageController controller_;
     profile::ProfileStore store_;
     macro::MacroStore macro_store_;

@@ -17,14 +17,21 @@ std::string Numbered(std::string_view stem, int n) {
 }  // namespace
 
 PageController::PageController(protocol::SessionState& state, PageView& view, PageDialogs& dialogs,
-                               ProfileFiles& files, platform::MessageTarget& window)
-    : state_(state), view_(view), dialogs_(dialogs), files_(files), window_(window) {
+                               ProfileFiles& files, platform::MessageTarget& window,
+                               MacroWindows& macro_windows)
+    : state_(state),
+      view_(view),
+      dialogs_(dialogs),
+      files_(files),
+      window_(window),
+      macro_windows_(macro_windows) {
     using toolkit::NotifyType;
     auto apply = [this](int, intptr_t) { RequestApply(); };
     routes_.Add("ms_5_apply_btn", NotifyType::kClick, apply);
     routes_.Add("ms_5_btn_apply_dpi", NotifyType::kClick, apply);
     AddProfileRoutes();
     AddSettingRoutes();
+    AddMacroRoutes();
 }
 
 void PageController::Notify(toolkit::NotifyType type, std::string_view sender, intptr_t wparam) {

@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "page/macro_windows.h"
 #include "page/notify_routes.h"
 #include "page/page_dialogs.h"
 #include "page/page_view.h"
@@ -21,7 +22,8 @@ public:
     // `window` receives the page's posts (apply requests, the DPI display, the device state) and
     // runs its timers.
     PageController(protocol::SessionState& state, PageView& view, PageDialogs& dialogs,
-                   ProfileFiles& files, platform::MessageTarget& window);
+                   ProfileFiles& files, platform::MessageTarget& window,
+                   MacroWindows& macro_windows);
 
     // A notification of one of the page's controls.
     void Notify(toolkit::NotifyType type, std::string_view sender, intptr_t wparam);
@@ -82,6 +84,10 @@ private:
     void ImportProfile();
     void ExportProfile();
 
+    // Macros (page_macros.cpp).
+    void AddMacroRoutes();
+    void OpenMacroEditor();
+
     void ShowPower(int percent);
     void StopChargeAnimation();
 
@@ -90,6 +96,7 @@ private:
     PageDialogs& dialogs_;
     ProfileFiles& files_;
     platform::MessageTarget& window_;
+    MacroWindows& macro_windows_;
     NotifyRoutes routes_;
 
     bool charging_ = false;

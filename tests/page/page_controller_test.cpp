@@ -39,7 +39,8 @@ struct PageRig {
     testing::FakeDialogs dialogs;
     testing::FakeFiles files;
     testing::FakeWindow window;
-    PageController page{state, view, dialogs, files, window};
+    testing::FakeMacroWindows macro_windows;
+    PageController page{state, view, dialogs, files, window, macro_windows};
 };
 
 TEST(PageDpi, TypedValuesAreClampedStoredInFiftiesAndWaitForTheApply) {
