@@ -331,7 +331,8 @@ void MacroEditorWindow::SelectMacroRow(int row) {
 }
 
 void MacroEditorWindow::ShowActions() {
-    rows_->Show(editor_.Actions(), editor_.SelectedAction(), Layout());
+    Layout();
+    rows_->Show(editor_.Actions(), editor_.SelectedAction(), layout_);
     ShowActionEditor();
 }
 
