@@ -252,5 +252,24 @@ TEST_F(MacroEditorWindowTest, RenameOnLeavingTheNameAndDeleteAfterConfirmation) 
     ASSERT_EQ(window->Editor().Changes().size(), 2u);
 }
 
+TEST_F(MacroEditorWindowTest, MacroFilesGoThroughTheFileDialogsAndImportsAreNumbered) {
+    dialogs.file = std::filesystem::path(home.path().toStdString()) / "m1.macro";
+    Click("ms_5_macro_export_btn");
+    EXPECT_FALSE(std::filesystem::exists(*dialogs.file)) << "no macro selected: nothing to write";
+    ClickRow("ms_5_macro_list", 0);
+    Click("ms_5_macro_export_btn");
+    EXPECT_EQ(std::filesystem::file_size(*dialogs.file), sizeof(macro::MacroInfo));
+    Click("ms_5_macro_import_btn");
+    ASSERT_EQ(macros.size(), 3u);
+    EXPECT_EQ(Get<QListWidget>("ms_5_macro_list")->item(2)->text(), "M1_1");
+    EXPECT_EQ(Get<QListWidget>("ms_5_macro_list")->currentRow(), 2);
+    EXPECT_EQ(Get<QListWidget>("ms_5_macro_action_list")->count(), 2);
+
+    dialogs.file = std::filesystem::path(home.path().toStdString()) / "missing.macro";
+    Click("ms_5_macro_import_btn");
+    EXPECT_EQ(dialogs.boxes.back(), "macro_import_failed_text");
+    EXPECT_EQ(macros.size(), 3u);
+}
+
 }  // namespace
 }  // namespace talvik::page
