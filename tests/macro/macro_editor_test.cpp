@@ -226,14 +226,23 @@ TEST_P(MacroRecordingModes, FillThePausesByMode) {
     EXPECT_EQ(rig.At(2).delay, 1);
 }
 
+std::string ModeName(const ::testing::TestParamInfo<ModeCase>& info) {
+    switch (info.param.mode) {
+        case DelayMode::kRecorded:
+            return "Recorded";
+        case DelayMode::kDefault:
+            return "Default";
+        case DelayMode::kNone:
+            return "None";
+    }
+    return "Unknown";
+}
+
 INSTANTIATE_TEST_SUITE_P(Modes, MacroRecordingModes,
                          ::testing::Values(ModeCase{DelayMode::kRecorded, 25000, 120},
                                            ModeCase{DelayMode::kDefault, 70, 70},
                                            ModeCase{DelayMode::kNone, 1, 1}),
-                         [](const ::testing::TestParamInfo<ModeCase>& info) {
-                             const char* names[] = {"Recorded", "Default", "None"};
-                             return std::string(names[static_cast<int>(info.param.mode)]);
-                         });
+                         ModeName);
 
 TEST(MacroRecording, InsertsAfterTheSelectionWithThePausesWhereTheyBelong) {
     Rig rig(5);
