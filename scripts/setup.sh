@@ -10,6 +10,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     umockdev libumockdev-dev python3-dbusmock dbus
     xvfb xdotool imagemagick x11-xkb-utils libxtst-dev
+    clang-14 libclang-rt-14-dev
 )
 
 # --list prints the packages, one a line (scripts/check-deps.sh compares the build against them).

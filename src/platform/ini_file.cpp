@@ -12,12 +12,21 @@ namespace {
 // Caps what is read, so a huge or runaway file cannot exhaust memory.
 constexpr qint64 kMaxFileSize = 1 << 20;
 
+// The file's lines: none when there is no file; nothing when it is there but cannot be read
+// whole (unreadable, or larger than the cap), so that a write never replaces what it could not
+// read.
 std::optional<QStringList> ReadLines(const QString& path) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (!file.exists()) {
+        return QStringList();
+    }
+    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxFileSize) {
         return std::nullopt;
     }
-    const QByteArray data = file.read(kMaxFileSize);
+    const QByteArray data = file.read(file.size());
+    if (data.size() != file.size()) {
+        return std::nullopt;
+    }
     QString text = QString::fromUtf8(data);
     text.remove(QLatin1Char('\r'));
     return text.split(QLatin1Char('\n'));
@@ -75,7 +84,11 @@ int IniFile::ReadInt(const QString& section, const QString& key, int fallback) c
 }
 
 bool IniFile::WriteString(const QString& section, const QString& key, const QString& value) const {
-    QStringList lines = ReadLines(path_).value_or(QStringList());
+    std::optional<QStringList> read = ReadLines(path_);
+    if (!read) {
+        return false;
+    }
+    QStringList lines = std::move(*read);
     while (!lines.isEmpty() && lines.last().trimmed().isEmpty()) {
         lines.removeLast();
     }

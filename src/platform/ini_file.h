@@ -14,10 +14,12 @@ public:
 
     const QString& Path() const { return path_; }
 
-    // The integer under [section] key, or `fallback` when the file, the key or a number is missing.
+    // The integer under [section] key, or `fallback` when the file, the key or a number is missing
+    // or the file cannot be read whole.
     int ReadInt(const QString& section, const QString& key, int fallback) const;
 
-    // Sets [section] key=value. False when the file cannot be written.
+    // Sets [section] key=value. False when the file cannot be written, or cannot be read whole
+    // (unreadable, or larger than 1 MiB): it is never replaced by what could be read of it.
     bool WriteString(const QString& section, const QString& key, const QString& value) const;
     bool WriteInt(const QString& section, const QString& key, int value) const {
         return WriteString(section, key, QString::number(value));

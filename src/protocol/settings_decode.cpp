@@ -1,12 +1,14 @@
 #include "protocol/settings_decode.h"
 
+#include "protocol/packet_layouts.h"
+
 namespace talvik::protocol {
 
 namespace {
 
-constexpr std::size_t kSensorReplyMin = 49;  // payload through byte 48
-constexpr std::size_t kLightReplyMin = 11;   // payload through byte 10
-constexpr std::size_t kPollingReplyMin = 4;
+constexpr std::size_t kSensorReplyMin = sensor_layout::kLastPayload;  // payload through byte 48
+constexpr std::size_t kLightReplyMin = light_layout::kLastPayload + 1;
+constexpr std::size_t kPollingReplyMin = polling_layout::kRates + 1;
 // In the Bluetooth LE value the light payload starts at offset 53 (it plays byte 3).
 constexpr std::size_t kBleLightOffset = 50;
 constexpr std::size_t kBleLightMin = 61;
@@ -30,24 +32,26 @@ std::optional<SensorSettings> DecodeSensorBlock(std::span<const std::uint8_t> r)
     if (r.size() < kSensorReplyMin) {
         return std::nullopt;
     }
+    namespace at = sensor_layout;
     SensorSettings s;
-    s.lift_off_distance = r[3] >> 4;
-    s.ripple_control = r[3] & 0x0F;
-    s.angle_snap = r[4] >> 4;
-    s.motion_sync = r[4] & 0x0F;
+    s.lift_off_distance = r[at::kLiftOffRipple] >> 4;
+    s.ripple_control = r[at::kLiftOffRipple] & 0x0F;
+    s.angle_snap = r[at::kSnapSync] >> 4;
+    s.motion_sync = r[at::kSnapSync] & 0x0F;
     for (int k = 0; k < profile::kDpiStages; ++k) {
-        s.dpi_enabled[k] = (r[5] >> k) & 1;
-        const int count = (r[16 + k] << 8) | r[8 + k];
+        s.dpi_enabled[k] = (r[at::kEnabled] >> k) & 1;
+        const int count = (r[at::kDpiHigh + k] << 8) | r[at::kDpiLow + k];
         int v = count + 1;
         s.dpi_value_y[k] = v;
-        // A stage flagged in byte 6 counts its upper range from 300 units on.
-        if (((r[6] >> k) & 1) != 0 && v * 100 > 30000) {
+        // A flagged stage counts its upper range from 300 units on.
+        if (((r[at::kHighRange] >> k) & 1) != 0 && v * 100 > 30000) {
             v = (v * 100 - 30000) / 100 + 600;
         }
         s.dpi_value[k] = v;
-        s.dpi_color[k] = profile::MakeColor(r[25 + 3 * k], r[26 + 3 * k], r[27 + 3 * k]);
+        s.dpi_color[k] = profile::MakeColor(r[at::kColors + 3 * k], r[at::kColors + 3 * k + 1],
+                                            r[at::kColors + 3 * k + 2]);
     }
-    s.current_dpi_stage = r[24] - 1;
+    s.current_dpi_stage = r[at::kStage] - 1;
     return s;
 }
 
@@ -55,14 +59,15 @@ std::optional<LightSettings> DecodeLightBlock(std::span<const std::uint8_t> r) {
     if (r.size() < kLightReplyMin) {
         return std::nullopt;
     }
+    namespace at = light_layout;
     LightSettings s;
-    s.light_mode = r[3] >> 4;
-    s.breath_speed = 9 - (r[4] & 0x0F);
-    s.brightness = r[5] & 0x0F;
-    s.sleep_timer = (r[5] >> 4) | (r[4] & 0xF0);
-    s.light_color = profile::MakeColor(r[6], r[7], r[8]);
-    s.light_off_time = r[9];
-    s.key_debounce = r[10];
+    s.light_mode = r[at::kMode] >> 4;
+    s.breath_speed = 9 - (r[at::kSleepHighSpeed] & 0x0F);
+    s.brightness = r[at::kSleepLowBright] & 0x0F;
+    s.sleep_timer = (r[at::kSleepLowBright] >> 4) | (r[at::kSleepHighSpeed] & 0xF0);
+    s.light_color = profile::MakeColor(r[at::kColor], r[at::kColor + 1], r[at::kColor + 2]);
+    s.light_off_time = r[at::kOffTime];
+    s.key_debounce = r[at::kDebounce];
     return s;
 }
 
@@ -71,8 +76,8 @@ std::optional<PollingSettings> DecodePollingBlock(std::span<const std::uint8_t> 
         return std::nullopt;
     }
     PollingSettings s;
-    s.polling_rate = (r[3] & 0x0F) - 1;
-    s.polling_rate_hs = (r[3] >> 4) - 1;
+    s.polling_rate = (r[polling_layout::kRates] & 0x0F) - 1;
+    s.polling_rate_hs = (r[polling_layout::kRates] >> 4) - 1;
     return s;
 }
 

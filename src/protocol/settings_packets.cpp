@@ -1,5 +1,7 @@
 #include "protocol/settings_packets.h"
 
+#include "protocol/packet_layouts.h"
+
 namespace talvik::protocol {
 
 namespace {
@@ -19,57 +21,61 @@ CommandPacket BuildApplyBegin() {
 }
 
 CommandPacket BuildSensorPacket(const profile::ProfileInfo& p) {
+    namespace at = sensor_layout;
     CommandPacket packet = StartPacket(CommandId::kSensorSettings, kSensorPacketLength);
     auto& b = packet.bytes;
-    b[3] = static_cast<std::uint8_t>((p.lift_off_distance << 4) | p.ripple_control);
-    b[4] = static_cast<std::uint8_t>((p.angle_snap << 4) | p.motion_sync);
+    b[at::kLiftOffRipple] =
+        static_cast<std::uint8_t>((p.lift_off_distance << 4) | p.ripple_control);
+    b[at::kSnapSync] = static_cast<std::uint8_t>((p.angle_snap << 4) | p.motion_sync);
     std::uint8_t enabled = 0;
     for (int k = 0; k < profile::kDpiStages; ++k) {
         if (p.dpi_enabled[k] == 1) {
             enabled |= static_cast<std::uint8_t>(1u << k);
         }
     }
-    b[5] = enabled;
-    b[6] = 0x01;
-    b[7] = 0x00;
+    b[at::kEnabled] = enabled;
+    b[at::kHighRange] = 0x01;
+    b[at::kHighRange + 1] = 0x00;
     for (int k = 0; k < profile::kDpiStages; ++k) {
         // Widened so that a hostile value cannot overflow; a negative DPI is sent as zero.
         const std::int64_t dpi = static_cast<std::int64_t>(p.dpi_value[k]) * 50;
         const std::uint32_t wire = dpi < 0 ? 0u : static_cast<std::uint32_t>(dpi);
-        b[8 + k] = static_cast<std::uint8_t>(wire);
-        b[16 + k] = static_cast<std::uint8_t>(wire >> 8);
+        b[at::kDpiLow + k] = static_cast<std::uint8_t>(wire);
+        b[at::kDpiHigh + k] = static_cast<std::uint8_t>(wire >> 8);
     }
-    b[24] = static_cast<std::uint8_t>(p.current_dpi_stage + 1);
+    b[at::kStage] = static_cast<std::uint8_t>(p.current_dpi_stage + 1);
     for (int k = 0; k < profile::kDpiStages; ++k) {
-        b[25 + 3 * k] = profile::ColorRed(p.dpi_color[k]);
-        b[26 + 3 * k] = profile::ColorGreen(p.dpi_color[k]);
-        b[27 + 3 * k] = profile::ColorBlue(p.dpi_color[k]);
+        b[at::kColors + 3 * k] = profile::ColorRed(p.dpi_color[k]);
+        b[at::kColors + 3 * k + 1] = profile::ColorGreen(p.dpi_color[k]);
+        b[at::kColors + 3 * k + 2] = profile::ColorBlue(p.dpi_color[k]);
     }
-    b[49] = 0x02;
-    WritePacketSum(packet, 49);
+    b[at::kLastPayload] = 0x02;
+    WritePacketSum(packet, at::kLastPayload);
     return packet;
 }
 
 CommandPacket BuildLightPacket(const profile::ProfileInfo& p) {
+    namespace at = light_layout;
     CommandPacket packet = StartPacket(CommandId::kLightSettings, kLightPacketLength);
     auto& b = packet.bytes;
-    b[3] = static_cast<std::uint8_t>((p.light_mode & 0x0F) << 4);
-    b[4] = Nibbles(p.sleep_timer >> 4, 9 - p.breath_speed);
+    b[at::kMode] = static_cast<std::uint8_t>((p.light_mode & 0x0F) << 4);
+    b[at::kSleepHighSpeed] = Nibbles(p.sleep_timer >> 4, 9 - p.breath_speed);
     const bool own_brightness = p.light_mode == 1 || p.light_mode == 5;
-    b[5] = Nibbles(p.sleep_timer, own_brightness ? p.brightness : 8);
-    b[6] = profile::ColorRed(p.light_color);
-    b[7] = profile::ColorGreen(p.light_color);
-    b[8] = profile::ColorBlue(p.light_color);
-    b[9] = static_cast<std::uint8_t>(p.light_off_time);
-    b[10] = static_cast<std::uint8_t>(p.key_debounce);
-    WritePacketSum(packet, 10);
+    b[at::kSleepLowBright] = Nibbles(p.sleep_timer, own_brightness ? p.brightness : 8);
+    b[at::kColor] = profile::ColorRed(p.light_color);
+    b[at::kColor + 1] = profile::ColorGreen(p.light_color);
+    b[at::kColor + 2] = profile::ColorBlue(p.light_color);
+    b[at::kOffTime] = static_cast<std::uint8_t>(p.light_off_time);
+    b[at::kDebounce] = static_cast<std::uint8_t>(p.key_debounce);
+    WritePacketSum(packet, at::kLastPayload);
     return packet;
 }
 
 CommandPacket BuildPollingPacket(const profile::ProfileInfo& p) {
+    namespace at = polling_layout;
     CommandPacket packet = StartPacket(CommandId::kPollingRate, kPollingPacketLength);
-    packet.bytes[3] = Nibbles(p.polling_rate_hs + 1, p.polling_rate + 1);
-    packet.bytes[4] = static_cast<std::uint8_t>(~packet.bytes[3]);
+    packet.bytes[at::kRates] = Nibbles(p.polling_rate_hs + 1, p.polling_rate + 1);
+    packet.bytes[at::kCheck] = static_cast<std::uint8_t>(~packet.bytes[at::kRates]);
     return packet;
 }
 

@@ -7,6 +7,7 @@
 #include "protocol/key_packet.h"
 #include "protocol/mouse_report.h"
 #include "protocol/output_frame.h"
+#include "protocol/packet_layouts.h"
 #include "protocol/read_request.h"
 #include "protocol/settings_decode.h"
 #include "protocol/settings_packets.h"
@@ -32,14 +33,15 @@ bool SumMatches(std::span<const std::uint8_t> bytes, std::size_t first, std::siz
 // The DPI in a sensor write is the DPI itself; the mouse keeps and reports a count of 50-DPI
 // steps from zero.
 void StoreSensor(std::span<const std::uint8_t> packet, std::array<std::uint8_t, 56>& block) {
+    namespace at = protocol::sensor_layout;
     std::copy_n(packet.begin(), block.size(), block.begin());
     block[1] = 56;
-    block[6] = 0;
+    block[at::kHighRange] = 0;
     for (int k = 0; k < 8; ++k) {
-        const int dpi = packet[8 + k] | packet[16 + k] << 8;
+        const int dpi = packet[at::kDpiLow + k] | packet[at::kDpiHigh + k] << 8;
         const int count = std::max(0, dpi / 50 - 1);
-        block[8 + k] = static_cast<std::uint8_t>(count);
-        block[16 + k] = static_cast<std::uint8_t>(count >> 8);
+        block[at::kDpiLow + k] = static_cast<std::uint8_t>(count);
+        block[at::kDpiHigh + k] = static_cast<std::uint8_t>(count >> 8);
     }
 }
 
@@ -177,9 +179,12 @@ VirtualMouse::Bytes VirtualMouse::BlockLocked(std::uint8_t block) const {
 VirtualMouse::Bytes VirtualMouse::BleSettingsLocked() const {
     Bytes value(61, 0);
     value[0] = protocol::kBleSettingsReply;
-    value[1] = BlePollingCode(polling_[3]);
-    std::copy(sensor_.begin() + 3, sensor_.begin() + 49, value.begin() + 3);
-    std::copy(light_.begin() + 3, light_.begin() + 11, value.begin() + 53);
+    value[1] = BlePollingCode(polling_[protocol::polling_layout::kRates]);
+    // The sensor payload in place, the light payload behind it.
+    std::copy(sensor_.begin() + 3, sensor_.begin() + protocol::sensor_layout::kLastPayload,
+              value.begin() + 3);
+    std::copy(light_.begin() + 3, light_.begin() + protocol::light_layout::kLastPayload + 1,
+              value.begin() + 53);
     return value;
 }
 
@@ -200,19 +205,21 @@ bool VirtualMouse::AcceptCommandLocked(std::span<const std::uint8_t> p) {
             }
             break;
         case CommandId::kSensorSettings:
-            if (!need(protocol::kSensorPacketLength, 49)) {
+            if (!need(protocol::kSensorPacketLength, protocol::sensor_layout::kLastPayload)) {
                 return false;
             }
             StoreSensor(p, sensor_);
             break;
         case CommandId::kLightSettings:
-            if (!need(protocol::kLightPacketLength, 10)) {
+            if (!need(protocol::kLightPacketLength, protocol::light_layout::kLastPayload)) {
                 return false;
             }
             std::copy_n(p.begin(), light_.size(), light_.begin());
             break;
         case CommandId::kPollingRate:
-            if (!need(protocol::kPollingPacketLength, 0) || (p[3] ^ p[4]) != 0xFF) {
+            if (!need(protocol::kPollingPacketLength, 0) ||
+                (p[protocol::polling_layout::kRates] ^ p[protocol::polling_layout::kCheck]) !=
+                    0xFF) {
                 return false;
             }
             std::copy_n(p.begin(), polling_.size(), polling_.begin());
@@ -439,7 +446,7 @@ void VirtualMouse::EmitReport(std::uint8_t type, std::uint8_t val_lo, std::uint8
             return;
         }
         if (type == 0x10 && val_lo >= 1 && val_lo <= 8) {
-            sensor_[24] = val_lo;
+            sensor_[protocol::sensor_layout::kStage] = val_lo;
         }
         switch (options_.link) {
             case SimLink::kBle:

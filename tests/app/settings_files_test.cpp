@@ -69,6 +69,15 @@ TEST_F(SettingsFilesTest, IniOnAFolderFailsWithoutDamage) {
     EXPECT_TRUE(QFileInfo(Ini()).isDir());
 }
 
+TEST_F(SettingsFilesTest, IniTooLargeToReadWholeIsNotReplaced) {
+    const QByteArray big = "[SETTING]\r\nlanId=3\r\n" + QByteArray(1 << 20, ';');
+    WriteAll(Ini(), big);
+    platform::IniFile ini(Ini());
+    EXPECT_EQ(ini.ReadInt("SETTING", "lanId", -1), -1);
+    EXPECT_FALSE(ini.WriteInt("SETTING", "Startup", 1));
+    EXPECT_EQ(ReadAll(Ini()), big);
+}
+
 TEST_F(SettingsFilesTest, MissingConfigTakesLanguageFromLocaleAndWritesIt) {
     const app::AppSettings polish = Store().LoadAtStart(QLocale(QLocale::Polish));
     EXPECT_EQ(polish.language_code, app::kLanguagePolish);

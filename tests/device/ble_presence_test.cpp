@@ -11,15 +11,6 @@
 #include <string>
 #include <vector>
 
-#if defined(__SANITIZE_THREAD__)
-// umockdev keeps a worker thread of its own; it and glib are not built with the race detector,
-// which therefore cannot see their locking.
-extern "C" const char* __tsan_default_suppressions() {
-    return "called_from_lib:libumockdev.so.0\n"
-           "called_from_lib:libglib-2.0.so.0\n";
-}
-#endif
-
 namespace talvik::device {
 namespace {
 

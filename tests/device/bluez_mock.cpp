@@ -15,22 +15,6 @@
 
 #include "device/ble/bluez_types.h"
 
-#if defined(__SANITIZE_THREAD__)
-// Qt and libdbus are not built with the race detector, so it cannot see their own locking and
-// takes memory they hand between their threads for unsynchronised. Our own code stays checked.
-extern "C" const char* __tsan_default_suppressions() {
-    return "called_from_lib:libQt6Core.so.6\n"
-           "called_from_lib:libQt6DBus.so.6\n"
-           "called_from_lib:libdbus-1.so.3\n";
-}
-
-// Child processes are started with vfork, which the race detector takes for a fork of this
-// multi-threaded process; threads started afterwards are fine here.
-extern "C" const char* __tsan_default_options() {
-    return "die_after_fork=0";
-}
-#endif
-
 namespace talvik::testing {
 
 namespace {

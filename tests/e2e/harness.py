@@ -13,6 +13,17 @@ import tempfile
 import time
 
 
+SANITIZERS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "sanitizers")
+
+
+def sanitizer_env(env):
+    """The project's one suppression file per sanitizer, unless the caller chose options."""
+    env.setdefault("TSAN_OPTIONS", "suppressions=" + os.path.join(SANITIZERS, "tsan.supp")
+                   + ":die_after_fork=0")
+    env.setdefault("LSAN_OPTIONS", "suppressions=" + os.path.join(SANITIZERS, "lsan.supp"))
+    return env
+
+
 class SkipTest(Exception):
     """The machine lacks a tool the test needs."""
 
@@ -55,7 +66,7 @@ class XServer:
         env["DISPLAY"] = self.display
         env.pop("QT_QPA_PLATFORM", None)
         env.pop("WAYLAND_DISPLAY", None)
-        return env
+        return sanitizer_env(env)
 
     def close(self):
         if self.process.poll() is None:
