@@ -50,9 +50,13 @@ DeviceSession::DeviceSession(toolkit::Window& window, Options options)
       controls_(window),
       modal_dialogs_(window),
       modal_buttons_(window, capture_, texts_),
+      modal_macros_(
+          window, macros_, macro_store_, [this] { return capture_; },
+          [this] { return options_.data_dir; }),
       controller_(state_, controls_,
                   options_.dialogs != nullptr ? *options_.dialogs : modal_dialogs_,
-                  options_.buttons != nullptr ? *options_.buttons : modal_buttons_, *this, window),
+                  options_.buttons != nullptr ? *options_.buttons : modal_buttons_, *this, window,
+                  options_.macro_windows != nullptr ? *options_.macro_windows : modal_macros_),
       store_(options_.data_dir, texts_),
       macro_store_(options_.data_dir, texts_),
       ui_queue_(std::make_unique<device::UiTaskQueue>(this)) {

@@ -13,6 +13,7 @@
 #include "page/device_host.h"
 #include "page/input_capture.h"
 #include "page/modal_button_dialogs.h"
+#include "page/modal_macro_windows.h"
 #include "page/modal_page_dialogs.h"
 #include "page/page_controller.h"
 #include "page/page_controls.h"
@@ -67,6 +68,8 @@ public:
         PageDialogs* dialogs = nullptr;
         // The function menu and the button dialogs; null: real ones over the main window.
         ButtonDialogs* buttons = nullptr;
+        // Where the macro editor comes from; null: the real window over the main window.
+        MacroWindows* macro_windows = nullptr;
         // The bus of the Bluetooth daemon; none: the system bus.
         std::optional<QDBusConnection> bus;
     };
@@ -106,8 +109,8 @@ public:
     profile::ImportedProfile Import(const std::filesystem::path& path) override;
     macro::FileStatus Export(const std::filesystem::path& path,
                              const profile::ProfileInfo& record) override;
-    std::filesystem::path DataFolder() const override { return options_.data_dir; }
     const macro::MacroList& Macros() const override { return macros_; }
+    std::filesystem::path DataFolder() const override { return options_.data_dir; }
 
     // ReportSink
     void OnReceiverLive(device::ReceiverFamily family, std::shared_ptr<platform::HidDevice> command,
@@ -150,6 +153,7 @@ private:
     ModalPageDialogs modal_dialogs_;
     InputCapture capture_;
     ModalButtonDialogs modal_buttons_;
+    ModalMacroWindows modal_macros_;  // edits macros_ and saves through macro_store_
     PageController controller_;
     profile::ProfileStore store_;
     macro::MacroStore macro_store_;

@@ -18,13 +18,14 @@ std::string Numbered(std::string_view stem, int n) {
 
 PageController::PageController(protocol::SessionState& state, PageView& view, PageDialogs& dialogs,
                                ButtonDialogs& buttons, ProfileFiles& files,
-                               platform::MessageTarget& window)
+                               platform::MessageTarget& window, MacroWindows& macro_windows)
     : state_(state),
       view_(view),
       dialogs_(dialogs),
       buttons_(buttons),
       files_(files),
-      window_(window) {
+      window_(window),
+      macro_windows_(macro_windows) {
     using toolkit::NotifyType;
     auto apply = [this](int, intptr_t) { RequestApply(); };
     routes_.Add("ms_5_apply_btn", NotifyType::kClick, apply);
@@ -32,6 +33,7 @@ PageController::PageController(protocol::SessionState& state, PageView& view, Pa
     AddProfileRoutes();
     AddSettingRoutes();
     AddButtonRoutes();
+    AddMacroRoutes();
 }
 
 void PageController::Notify(toolkit::NotifyType type, std::string_view sender, intptr_t wparam) {

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "page/button_dialogs.h"
+#include "page/macro_windows.h"
 #include "page/notify_routes.h"
 #include "page/page_dialogs.h"
 #include "page/page_view.h"
@@ -23,7 +24,8 @@ public:
     // `window` receives the page's posts (apply requests, the DPI display, the device state) and
     // runs its timers.
     PageController(protocol::SessionState& state, PageView& view, PageDialogs& dialogs,
-                   ButtonDialogs& buttons, ProfileFiles& files, platform::MessageTarget& window);
+                   ButtonDialogs& buttons, ProfileFiles& files, platform::MessageTarget& window,
+                   MacroWindows& macro_windows);
 
     // A notification of one of the page's controls.
     void Notify(toolkit::NotifyType type, std::string_view sender, intptr_t wparam);
@@ -93,6 +95,9 @@ private:
     void OpenFunctionMenu(int button);
     bool AskKeyCombination(profile::ButtonAssign& assign);
     bool SelectMacro(profile::ButtonAssign& assign);
+    // Macros (page_macros.cpp).
+    void AddMacroRoutes();
+    void OpenMacroEditor();
 
     void ShowPower(int percent);
     void StopChargeAnimation();
@@ -104,6 +109,7 @@ private:
     ButtonDialogs& buttons_;
     ProfileFiles& files_;
     platform::MessageTarget& window_;
+    MacroWindows& macro_windows_;
     NotifyRoutes routes_;
 
     bool charging_ = false;

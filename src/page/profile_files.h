@@ -17,10 +17,10 @@ public:
     virtual profile::ImportedProfile Import(const std::filesystem::path& path) = 0;
     virtual macro::FileStatus Export(const std::filesystem::path& path,
                                      const profile::ProfileInfo& record) = 0;
+    // The macros, as the macro editor left them (the macro selection dialog shows them).
+    virtual const macro::MacroList& Macros() const = 0;
     // Where file dialogs start.
     virtual std::filesystem::path DataFolder() const = 0;
-    // The macro list, as the macro selection dialog shows it.
-    virtual const macro::MacroList& Macros() const = 0;
 };
 
 }  // namespace talvik::page

@@ -56,7 +56,8 @@ struct ButtonRig {
     testing::FakeButtonDialogs buttons;
     testing::FakeFiles files;
     testing::FakeWindow window;
-    PageController page{state, view, dialogs, buttons, files, window};
+    testing::FakeMacroWindows macro_windows;
+    PageController page{state, view, dialogs, buttons, files, window, macro_windows};
 };
 
 TEST(ButtonMenu, TableHasTheMenuFileItemsWithDistinctNamesAndCodes) {

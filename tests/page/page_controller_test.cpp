@@ -41,7 +41,8 @@ struct PageRig {
     testing::FakeButtonDialogs buttons;
     testing::FakeFiles files;
     testing::FakeWindow window;
-    PageController page{state, view, dialogs, buttons, files, window};
+    testing::FakeMacroWindows macro_windows;
+    PageController page{state, view, dialogs, buttons, files, window, macro_windows};
 };
 
 TEST(PageDpi, TypedValuesAreClampedStoredInFiftiesAndWaitForTheApply) {

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "macro/record_name.h"
+#include "page/macro_windows.h"
 #include "page/page_dialogs.h"
 #include "page/page_view.h"
 #include "page/profile_files.h"
@@ -102,13 +104,29 @@ public:
     macro::FileStatus Export(const std::filesystem::path&, const profile::ProfileInfo&) override {
         return exported;
     }
-    std::filesystem::path DataFolder() const override { return "/data"; }
     const macro::MacroList& Macros() const override { return macros; }
+    std::filesystem::path DataFolder() const override { return "/data"; }
 
     int saves = 0;
     macro::MacroList macros;
     profile::ImportedProfile imported;
     macro::FileStatus exported;
+};
+
+// The editor's run: scripted changes to the list and the names journal.
+class FakeMacroWindows final : public MacroWindows {
+public:
+    std::vector<macro::MacroListChange> RunMacroEditor() override {
+        ++runs;
+        if (edit) {
+            edit();
+        }
+        return changes;
+    }
+
+    int runs = 0;
+    std::function<void()> edit;
+    std::vector<macro::MacroListChange> changes;
 };
 
 // The main window's posts and timers.

@@ -244,6 +244,10 @@ TEST(ProgramLayouts, LoadWithTheirControlsAndCheckBoxesTakeCentreClicks) {
           "device_tab_switch"}},
         {"about.xml", {"exit", "combo_lan", "check_startup", "check_window_feedback", "version"}},
         {"msg.xml", {"btn_ok", "btn_cancel", "warning_title", "warning"}},
+        {"ms_5_macropage.xml",
+         {"btn_exit", "ms_5_macro_list", "ms_5_macro_action_list", "ms_5_macro_record_btn",
+          "ms_5_macro_action_edit_tab"}},
+        {"keylistitem.xml", {"key_icon", "key", "action_icon", "action", "delay"}},
     };
     for (const Layout& layout : layouts) {
         RecordingWindow window(toolkit, QString::fromLatin1(layout.file), layout.controls);
