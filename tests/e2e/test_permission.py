@@ -68,7 +68,11 @@ def wrapped(description, argv):
         inner = ["setpriv", "--inh-caps=-dac_override,-dac_read_search",
                  "--bounding-set=-dac_override,-dac_read_search", "--", *inner]
     script = 'chmod 000 "$UMOCKDEV_DIR/dev/hidraw0" && exec "$@"'
-    return ["umockdev-run", "-d", description, "--", "sh", "-c", script, "sh", *inner]
+    # In an address-sanitizer build the umockdev preload comes before the sanitizer's runtime.
+    env_prefix = ["env", "ASAN_OPTIONS=verify_asan_link_order=0:" +
+                  os.environ.get("ASAN_OPTIONS", "")]
+    return [*env_prefix, "umockdev-run", "-d", description, "--", "sh", "-c", script, "sh",
+            *inner]
 
 
 def run(bindir, outdir):

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <regex>
 #include <set>
 #include <sstream>
 
@@ -77,10 +76,12 @@ TEST(ButtonMenu, TableHasTheMenuFileItemsWithDistinctNamesAndCodes) {
     text << file.rdbuf();
     const std::string menu = text.str();
     std::set<std::string> in_file;
-    const std::regex item(R"re(<item name="([^"]+)")re");
-    for (auto it = std::sregex_iterator(menu.begin(), menu.end(), item);
-         it != std::sregex_iterator(); ++it) {
-        in_file.insert((*it)[1]);
+    const std::string item = "<item name=\"";
+    for (std::size_t at = menu.find(item); at != std::string::npos; at = menu.find(item, at)) {
+        at += item.size();
+        const std::size_t end = menu.find('"', at);
+        ASSERT_NE(end, std::string::npos);
+        in_file.insert(menu.substr(at, end - at));
     }
     EXPECT_EQ(in_file, names);
 }
