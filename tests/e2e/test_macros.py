@@ -174,7 +174,11 @@ def run(bindir, outdir):
         codes = [(a["code"], a["kind"]) for a in actions]
         check(codes == [(0x04, "press"), (0x04, "release"), (0xF2, "press"), (0xF2, "release")],
               f"recorded {codes}: {shown}")
-        check(250 <= actions[0]["delay"] <= 600, f"the held key's pause is {actions[0]['delay']}")
+        # Under a sanitizer the program runs several times slower, so when a message is handled
+        # says little about when the key moved; the pause is checked in the plain build.
+        if not os.environ.get("TALVIK_SANITIZE"):
+            check(250 <= actions[0]["delay"] <= 600,
+                  f"the held key's pause is {actions[0]['delay']}")
 
         # No-delay mode in another new macro.
         app.click(EDITOR, "ms_5_macro_add_btn")

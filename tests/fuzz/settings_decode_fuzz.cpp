@@ -79,10 +79,12 @@ void CheckStoredSensor(const SensorSettings& s, const Profile& p, const Profile&
 void CheckStoredLight(const LightSettings& s, const Profile& p, const Profile& before,
                       int refused_reported) {
     int refused = 0;
+    Expect(In(s.light_mode, 0, protocol::kMaxLightMode), p.light_mode, before.light_mode,
+           s.light_mode, refused);
     Expect(In(s.breath_speed, 0, protocol::kMaxBreathSpeed), p.breath_speed, before.breath_speed,
            s.breath_speed, refused);
     FUZZ_CHECK(refused == refused_reported);
-    FUZZ_CHECK(p.light_mode == s.light_mode && p.brightness == s.brightness);
+    FUZZ_CHECK(p.brightness == s.brightness);
     FUZZ_CHECK(p.sleep_timer == s.sleep_timer && p.light_color == s.light_color);
     FUZZ_CHECK(p.light_off_time == s.light_off_time && p.key_debounce == s.key_debounce);
 }
@@ -176,11 +178,17 @@ void CheckSensorTrip(const SensorSettings& s, const SensorSettings& back) {
 }
 
 void CheckLightTrip(const LightSettings& s, const LightSettings& back) {
-    FUZZ_CHECK(back.light_mode == s.light_mode && back.sleep_timer == s.sleep_timer);
+    FUZZ_CHECK(back.sleep_timer == s.sleep_timer);
     FUZZ_CHECK(back.light_color == s.light_color && back.light_off_time == s.light_off_time);
     FUZZ_CHECK(back.key_debounce == s.key_debounce);
     FUZZ_CHECK(!In(s.breath_speed, 0, protocol::kMaxBreathSpeed) ||
                back.breath_speed == s.breath_speed);
+    // An effect the page does not offer is refused: the profile keeps its own, and so does the
+    // brightness that goes with it.
+    if (!In(s.light_mode, 0, protocol::kMaxLightMode)) {
+        return;
+    }
+    FUZZ_CHECK(back.light_mode == s.light_mode);
     // Effects without a brightness of their own are sent at the middle brightness.
     const bool own_brightness = s.light_mode == 1 || s.light_mode == 5;
     FUZZ_CHECK(back.brightness == (own_brightness ? s.brightness : 8));

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <deque>
 #include <mutex>
 
 namespace talvik::device {
@@ -10,16 +11,13 @@ namespace {
 
 const QEvent::Type kTaskEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
 
-class TaskEvent final : public QEvent {
-public:
-    explicit TaskEvent(std::function<void()> task) : QEvent(kTaskEvent), task(std::move(task)) {}
-    std::function<void()> task;
-};
-
 }  // namespace
 
+// The tasks wait here under our own lock; each posted event only says "one more task", so the
+// task crosses threads through the lock and the event queue fixes its turn.
 struct UiTaskQueue::State {
     std::mutex mutex;
+    std::deque<std::function<void()>> tasks;
     UiTaskQueue* owner = nullptr;  // null once the queue is gone
 };
 
@@ -28,9 +26,10 @@ UiTaskQueue::UiTaskQueue(QObject* parent) : QObject(parent), state_(std::make_sh
 }
 
 UiTaskQueue::~UiTaskQueue() {
-    // Under the lock: once this returns no task can be posted to us; Qt discards the queued ones.
+    // Under the lock: once this returns no task can be posted to us; Qt discards the queued events.
     std::lock_guard lock(state_->mutex);
     state_->owner = nullptr;
+    state_->tasks.clear();
 }
 
 UiPoster UiTaskQueue::poster() const {
@@ -42,7 +41,8 @@ UiPoster UiTaskQueue::poster() const {
         }
         std::lock_guard lock(state->mutex);
         if (state->owner != nullptr) {
-            QCoreApplication::postEvent(state->owner, new TaskEvent(std::move(task)));
+            state->tasks.push_back(std::move(task));
+            QCoreApplication::postEvent(state->owner, new QEvent(kTaskEvent));
         }
     };
 }
@@ -51,10 +51,18 @@ void UiTaskQueue::RunPending() {
     QCoreApplication::sendPostedEvents(this, kTaskEvent);
 }
 
-void UiTaskQueue::customEvent(QEvent* event) {
-    if (event->type() == kTaskEvent) {
-        static_cast<TaskEvent*>(event)->task();
+// Only the queue's own events reach it; each runs the oldest waiting task.
+void UiTaskQueue::customEvent(QEvent*) {
+    std::function<void()> task;
+    {
+        std::lock_guard lock(state_->mutex);
+        if (state_->tasks.empty()) {
+            return;
+        }
+        task = std::move(state_->tasks.front());
+        state_->tasks.pop_front();
     }
+    task();
 }
 
 }  // namespace talvik::device
