@@ -8,6 +8,7 @@ so scripts click controls by name instead of by pixel.
 import os
 import select
 import shutil
+import sys
 import subprocess
 import tempfile
 import time
@@ -26,6 +27,30 @@ def sanitizer_env(env):
 
 class SkipTest(Exception):
     """The machine lacks a tool the test needs."""
+
+
+def check(condition, message):
+    if not condition:
+        raise AssertionError(message)
+
+
+def main(run, doc):
+    """The command line of every end-to-end test: TEST.py BINDIR OUTDIR. Exit 0 = passed,
+    77 = skipped (a tool is missing), 1 = failed, 2 = wrong arguments."""
+    if len(sys.argv) != 3:
+        print(doc, file=sys.stderr)
+        return 2
+    os.makedirs(sys.argv[2], exist_ok=True)
+    try:
+        run(sys.argv[1], sys.argv[2])
+    except SkipTest as skip:
+        print(f"skipped: {skip}")
+        return 77
+    except AssertionError as failure:
+        print(f"FAILED: {failure}")
+        return 1
+    print("passed")
+    return 0
 
 
 def require(*tools):

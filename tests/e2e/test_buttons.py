@@ -28,9 +28,7 @@ SELECT = "MS_5_SelectMacro"
 SCREEN_HEIGHT = 800
 
 
-def check(condition, message):
-    if not condition:
-        raise AssertionError(message)
+check = harness.check
 
 
 def feature_lines(log):
@@ -200,18 +198,5 @@ def run(bindir, outdir):
         data_home.cleanup()
 
 
-def main():
-    if len(sys.argv) != 3:
-        print(__doc__)
-        return 2
-    try:
-        run(sys.argv[1], sys.argv[2])
-    except harness.SkipTest as e:
-        print(f"skipped: {e}")
-        return 77
-    print("passed")
-    return 0
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(harness.main(run, __doc__))

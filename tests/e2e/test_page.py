@@ -24,9 +24,7 @@ RECORD = 101540
 DPI_VALUE = 2244
 
 
-def check(condition, message):
-    if not condition:
-        raise AssertionError(message)
+check = harness.check
 
 
 def packets(log):
@@ -126,18 +124,5 @@ def run(bindir, outdir):
         server.close()
 
 
-def main():
-    if len(sys.argv) != 3:
-        print(__doc__)
-        return 2
-    try:
-        run(sys.argv[1], sys.argv[2])
-    except harness.SkipTest as e:
-        print(f"skipped: {e}")
-        return 77
-    print("passed")
-    return 0
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(harness.main(run, __doc__))

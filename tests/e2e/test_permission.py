@@ -56,9 +56,7 @@ L: device=../../../0003:1D57:FA60.0001
 """
 
 
-def check(condition, message):
-    if not condition:
-        raise AssertionError(message)
+check = harness.check
 
 
 def wrapped(description, argv):
@@ -117,18 +115,5 @@ def run(bindir, outdir):
         server.close()
 
 
-def main():
-    if len(sys.argv) != 3:
-        print(__doc__)
-        return 2
-    try:
-        run(sys.argv[1], sys.argv[2])
-    except harness.SkipTest as why:
-        print(f"test_permission: skipped: {why}")
-        return 77
-    print("test_permission: ok")
-    return 0
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(harness.main(run, __doc__))

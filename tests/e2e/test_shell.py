@@ -28,9 +28,7 @@ def read_setting(app, key):
     return parser.get("SETTING", key, fallback=None)
 
 
-def check(condition, message):
-    if not condition:
-        raise AssertionError(message)
+check = harness.check
 
 
 def run(bindir, outdir):
@@ -122,23 +120,5 @@ def osd_visible(app):
     return any(line.endswith("200x50") for line in visible_windows(app))
 
 
-def main():
-    if len(sys.argv) != 3:
-        print(__doc__, file=sys.stderr)
-        return 2
-    bindir, outdir = sys.argv[1], sys.argv[2]
-    os.makedirs(outdir, exist_ok=True)
-    try:
-        run(bindir, outdir)
-    except harness.SkipTest as skip:
-        print(f"skipped: {skip}")
-        return 77
-    except AssertionError as failure:
-        print(f"FAILED: {failure}")
-        return 1
-    print("passed")
-    return 0
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(harness.main(run, __doc__))

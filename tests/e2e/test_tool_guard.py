@@ -13,10 +13,10 @@ import subprocess
 import sys
 import time
 
+sys.path.insert(0, os.path.dirname(__file__))
+import harness  # noqa: E402
 
-def check(condition, message):
-    if not condition:
-        raise AssertionError(message)
+check = harness.check
 
 
 def run(bindir, outdir):
@@ -78,14 +78,5 @@ def run(bindir, outdir):
     check("is running" not in result.stderr, f"refused after the program quit: {result.stderr}")
 
 
-def main():
-    if len(sys.argv) != 3:
-        print(__doc__)
-        return 2
-    run(sys.argv[1], sys.argv[2])
-    print("test_tool_guard: ok")
-    return 0
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(harness.main(run, __doc__))
