@@ -1,5 +1,6 @@
 #include "page/page_controller.h"
 
+#include "page/page_texts.h"
 #include "page/page_timers.h"
 #include "platform/trace.h"
 
@@ -9,10 +10,6 @@ namespace {
 
 // WM_MS5_DPI_OSD: the kind that carries a DPI value, in units of 50.
 constexpr std::uintptr_t kOsdDpi = 4;
-
-std::string Numbered(std::string_view stem, int n) {
-    return std::string(stem) + std::to_string(n);
-}
 
 }  // namespace
 

@@ -26,10 +26,6 @@ QString Name(std::string_view name) {
     return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
 }
 
-std::string Numbered(const char* stem, int n) {
-    return std::string(stem) + std::to_string(n);
-}
-
 // The language texts of the page's window, for the texts composed outside it.
 class WindowTexts final : public macro::TextLookup {
 public:

@@ -18,10 +18,6 @@ using Field = int profile::ProfileInfo::*;
 constexpr int kMinDpi = 50;
 constexpr int kMaxDpi = 26000;
 
-std::string Numbered(std::string_view stem, int n) {
-    return std::string(stem) + std::to_string(n);
-}
-
 // Check box and the container it opens.
 struct Section {
     const char* box;

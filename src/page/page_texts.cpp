@@ -20,6 +20,10 @@ std::string DpiText(int dpi_value) {
     return std::to_string(dpi_value * 50);
 }
 
+std::string Numbered(std::string_view stem, int n) {
+    return std::string(stem) + std::to_string(n);
+}
+
 int LeadingNumber(std::string_view text, int limit) {
     long long value = 0;
     for (char c : text) {
