@@ -5,21 +5,14 @@
 
 #include "app/toolkit/toolkit.h"
 #include "app/toolkit/window.h"
-#include "device/ble/ble_presence.h"
-#include "device/ble/bluez_client.h"
-#include "device/ble/bluez_writer.h"
-#include "device/usb/hidapi_backend.h"
-#include "device/usb/hotplug_monitor.h"
-#include "device/usb/receiver_sets.h"
+#include "device/links/device_links.h"
 #include "device/usb/ui_task_queue.h"
 #include "page/page_timers.h"
 #include "platform/live_keyboard_layout.h"
 #include "platform/messages.h"
 #include "platform/trace.h"
 #include "protocol/device_reports.h"
-#include "protocol/hiddriver_api.h"
 #include "protocol/session_jobs.h"
-#include "protocol/vendor_library.h"
 #include "protocol/worker.h"
 #include "sim/sim_control.h"
 #include "sim/sim_devices.h"
@@ -30,8 +23,6 @@ namespace {
 
 constexpr auto kPageName = "MS_5_Page";
 constexpr auto kPageContainer = "ms_5_page";
-// Subscribing waits until the daemon has resolved the mouse's services.
-constexpr int kBleRegisterDelayMs = 2000;
 // The virtual receivers beat like real ones, well inside the 6 s watchdog.
 constexpr int kSimHeartbeatMs = 1000;
 
@@ -62,23 +53,29 @@ DeviceSession::DeviceSession(toolkit::Window& window, Options options)
       ui_queue_(std::make_unique<device::UiTaskQueue>(this)) {
     state_.links.SetListener(
         [this](const protocol::LinkFlags& flags) { controller_.LinksChanged(flags); });
+    device::LinkParts parts;
     if (options_.simulate) {
         mouse_ = sim::VirtualMouse::Create(
             sim::VirtualMouse::OptionsFromEnvironment(*options_.simulate));
         sim_control_ = sim::SimControl::FromEnvironment(mouse_);
-        if (*options_.simulate == sim::SimLink::kWired) {
-            vendor_ = std::make_shared<sim::SimVendorLibrary>(mouse_);
-        }
+        parts = sim::SimLinkParts(mouse_, *options_.simulate);
     } else {
-        vendor_ = protocol::LoadVendorLibrary(options_.app_dir + TALVIK_HIDDRIVER_FILE);
-        if (!vendor_) {
-            platform::Trace("vendor library missing; the wired link stays absent");
-        }
+        parts = device::SystemLinkParts(
+            options_.app_dir, options_.bus ? *options_.bus : QDBusConnection::systemBus());
     }
+    vendor_ = parts.cable;
     reports_ = std::make_unique<protocol::DeviceReports>(state_, controller_, vendor_);
     jobs_ = std::make_unique<protocol::SessionJobs>(state_, controller_, ui_queue_->poster());
     protocol::Clock& clock = options_.clock != nullptr ? *options_.clock : real_clock_;
     worker_ = std::make_unique<protocol::Worker>(*jobs_, clock);
+    device::DeviceLinks::Env env;
+    env.state = &state_;
+    env.reports = reports_.get();
+    env.events = &controller_;
+    env.window = &window_;
+    env.window_handle = window_.Handle();
+    env.post = ui_queue_->poster();
+    links_ = std::make_unique<device::DeviceLinks>(env, std::move(parts), this);
 }
 
 DeviceSession::~DeviceSession() {
@@ -94,22 +91,12 @@ void DeviceSession::Shutdown() {
     // First the worker: a silent device must not hold up quitting, and its result would land in
     // a UI queue that no longer runs.
     worker_->Stop();
-    delete bluez_;  // stops its subscriptions while the handlers it calls still exist
-    bluez_ = nullptr;
-    if (receivers_) {
-        receivers_->StopReaders();
-    }
-    hotplug_.reset();
-    if (vendor_) {
-        vendor_->CloseFeatureDevice();
-        vendor_->CloseDevMonitor();
-    }
     sim_control_.reset();
     if (mouse_) {
         mouse_->SetHeartbeatPeriod(0);
         mouse_->SetNotificationSink({});
     }
-    receivers_.reset();  // joins the readers
+    links_->Stop();  // joins the readers
     SaveNow();
     macro_store_.WaitForSaves();
 }
@@ -137,12 +124,12 @@ void DeviceSession::Start() {
     LoadStores();
     started_ = true;
     controller_.ShowProfiles();
-    StartWiredLink();
-    StartReceivers();
-    if (options_.simulate == sim::SimLink::kBle) {
-        StartBluetoothSim();
-    } else if (!options_.simulate) {
-        StartBluetooth();
+    if (mouse_) {
+        StartSimulation();
+    }
+    links_->Start();
+    if (SimulatesReceiver()) {
+        mouse_->EmitHeartbeat();  // the virtual receiver is live at once, not a beat later
     }
     controller_.LinksChanged(state_.links.flags());
 }
@@ -181,139 +168,22 @@ void DeviceSession::LoadStores() {
     *state_.applied_profile = *state_.current_profile;
 }
 
-void DeviceSession::StartWiredLink() {
-    if (!vendor_) {
-        return;
-    }
-    vendor_->SetVidPid(protocol::kWiredVendorId, protocol::kWiredProductId);
-    vendor_->OpenDevMonitor(window_.Handle(), msg::WM_MS5_DRIVER_DATA, msg::WM_MS5_DRIVER_PLUG);
-    if (vendor_->OpenFeatureDevice()) {
-        state_.handles.wired = vendor_;
-        state_.links.Set(protocol::Link::kWired, true);
-        controller_.BatteryCharging();
-        controller_.LinkReady();
-    }
-}
-
-void DeviceSession::StartReceivers() {
-    if (options_.simulate) {
-        const sim::SimLink link = *options_.simulate;
-        if (link != sim::SimLink::k24g && link != sim::SimLink::k4k && link != sim::SimLink::k4kB) {
-            return;
-        }
-        backend_ = std::make_unique<sim::SimHidBackend>(mouse_, link);
+// The virtual mouse beats like a real receiver and notifies on its own thread; the report
+// handlers run on the UI thread.
+void DeviceSession::StartSimulation() {
+    if (SimulatesReceiver()) {
         mouse_->SetHeartbeatPeriod(kSimHeartbeatMs);
-    } else {
-        backend_ = device::HidapiBackend::Create();
-        if (!backend_) {
-            platform::Trace("hid_init failed; receivers not opened");
-            return;
-        }
     }
-    device::ReceiverEnv env;
-    env.backend = backend_.get();
-    env.window = &window_;
-    env.sink = this;
-    env.post = ui_queue_->poster();
-    receivers_ = std::make_unique<device::ReceiverSets>(env);
-    receivers_->OpenAll();
-    if (mouse_) {
-        mouse_->EmitHeartbeat();  // the virtual receiver is live at once, not a beat later
-    }
-    if (!options_.simulate) {
-        hotplug_ = std::make_unique<device::HotplugMonitor>(
-            [this](const device::DeviceEvent& event) { receivers_->OnDeviceEvent(event); }, this);
-        if (!hotplug_->Start()) {
-            platform::Trace("no device monitor; receivers plugged in later need a restart");
-        }
-    }
-}
-
-void DeviceSession::StartBluetooth() {
-    bluez_ =
-        new device::BluezClient(options_.bus ? *options_.bus : QDBusConnection::systemBus(), this);
-    connect(bluez_, &device::BluezClient::MouseArrived, this, [this] {
-        if (!state_.links.flags().ble) {
-            SetBleLink(true);
-        }
-        RefreshBleWriter();
-    });
-    connect(bluez_, &device::BluezClient::ObjectsListed, this, [this] {
-        if (bluez_->IsMousePresent() != state_.links.flags().ble) {
-            SetBleLink(bluez_->IsMousePresent());
-        }
-        RefreshBleWriter();
-    });
-    connect(bluez_, &device::BluezClient::MouseGone, this, [this] {
-        if (state_.links.flags().ble && !bluez_->IsMousePresent()) {
-            SetBleLink(false);
-        }
-        RefreshBleWriter();
-    });
-    // The daemon adds a mouse's services after it reports the connection: the writer and the
-    // subscription follow the characteristics, not only the presence.
-    connect(bluez_, &device::BluezClient::CharacteristicsChanged, this, [this] {
-        RefreshBleWriter();
-        if (state_.links.flags().ble && !bluez_->HasNotificationRegistration() &&
-            bluez_->RegisterNotifications()) {
-            window_.KillTimer(kTimerBleRegister);
-            controller_.LinkReady();
-        }
-    });
-    connect(bluez_, &device::BluezClient::NotificationValue, this, [this](const QByteArray& value) {
-        const auto* bytes = reinterpret_cast<const std::uint8_t*>(value.constData());
-        reports_->OnBleNotification(
-            std::span<const std::uint8_t>(bytes, static_cast<std::size_t>(value.size())));
-    });
-    if (!bluez_->Start()) {
-        platform::Trace("Bluetooth daemon not reachable; the Bluetooth LE link stays down");
-    }
-    // The mouse listed by the HID layer counts as present before the daemon has answered.
-    if (device::BleMouseListedByHid()) {
-        SetBleLink(true);
-    }
-}
-
-void DeviceSession::RefreshBleWriter() {
-    if (bluez_ == nullptr || !state_.links.flags().ble) {
-        return;
-    }
-    state_.handles.ble = std::make_shared<device::BluezWriter>(bluez_->WriteTarget());
-}
-
-void DeviceSession::OnBleRegisterTimer() {
-    window_.KillTimer(kTimerBleRegister);
-    if (bluez_ != nullptr && !bluez_->HasNotificationRegistration()) {
-        bluez_->RegisterNotifications();
-        controller_.LinkReady();
-    }
-}
-
-void DeviceSession::StartBluetoothSim() {
     const device::UiPoster post = ui_queue_->poster();
-    protocol::DeviceReports* reports = reports_.get();
-    // The mouse notifies on its own thread; the report handlers run on the UI thread.
-    mouse_->SetNotificationSink([post, reports](std::vector<std::uint8_t> value) {
-        post([reports, value = std::move(value)] { reports->OnBleNotification(value); });
+    device::DeviceLinks* links = links_.get();
+    mouse_->SetNotificationSink([post, links](std::vector<std::uint8_t> value) {
+        post([links, value = std::move(value)] { links->OnBleValue(value); });
     });
-    state_.handles.ble = mouse_->GattWriter();
-    SetBleLink(true);
 }
 
-void DeviceSession::SetBleLink(bool up) {
-    reports_->SetBleLink(up);
-    if (up) {
-        RefreshBleWriter();
-        if (bluez_ != nullptr) {
-            window_.SetTimer(kTimerBleRegister, kBleRegisterDelayMs);
-        }
-    } else {
-        state_.handles.ble.reset();
-        window_.KillTimer(kTimerBleRegister);
-        if (bluez_ != nullptr) {
-            bluez_->UnregisterNotifications();
-        }
-    }
+bool DeviceSession::SimulatesReceiver() const {
+    return options_.simulate == sim::SimLink::k24g || options_.simulate == sim::SimLink::k4k ||
+           options_.simulate == sim::SimLink::k4kB;
 }
 
 void DeviceSession::OnPageTimer(int id) {
@@ -324,8 +194,7 @@ void DeviceSession::OnPageTimer(int id) {
         reports_->OnTimer(*timer);
         return;
     }
-    if (id == kTimerBleRegister) {
-        OnBleRegisterTimer();
+    if (links_->OnTimer(id)) {
         return;
     }
     window_.KillTimer(id);
@@ -374,15 +243,11 @@ bool DeviceSession::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void DeviceSession::ReopenReceivers24g() {
-    if (receivers_) {
-        receivers_->OnTimer(msg::TIMER_REOPEN_24G);
-    }
+    links_->OnTimer(msg::TIMER_REOPEN_24G);
 }
 
 void DeviceSession::ReopenReceivers4k() {
-    if (receivers_) {
-        receivers_->OnTimer(msg::TIMER_REOPEN_4K);
-    }
+    links_->OnTimer(msg::TIMER_REOPEN_4K);
 }
 
 void DeviceSession::SaveProfiles() {
@@ -409,65 +274,6 @@ profile::ImportedProfile DeviceSession::Import(const std::filesystem::path& path
 macro::FileStatus DeviceSession::Export(const std::filesystem::path& path,
                                         const profile::ProfileInfo& record) {
     return profile::ExportProfile(path, record);
-}
-
-void DeviceSession::OnReceiverLive(device::ReceiverFamily family,
-                                   std::shared_ptr<platform::HidDevice> command,
-                                   std::shared_ptr<platform::HidDevice>) {
-    switch (family) {
-        case device::ReceiverFamily::k24g:
-            state_.handles.command_24g = std::move(command);
-            break;
-        case device::ReceiverFamily::k4k:
-            state_.handles.command_4k = std::move(command);
-            break;
-        case device::ReceiverFamily::k4kB:
-            state_.handles.command_4k_b = std::move(command);
-            break;
-    }
-}
-
-void DeviceSession::OnHeartbeat(device::ReceiverFamily family) {
-    switch (family) {
-        case device::ReceiverFamily::k24g:
-            reports_->SetLink24g(true);
-            break;
-        case device::ReceiverFamily::k4k:
-            reports_->SetLink4k(true);
-            break;
-        case device::ReceiverFamily::k4kB:
-            reports_->SetLink4kB(true);
-            break;
-    }
-}
-
-void DeviceSession::OnReport(device::ReceiverFamily family, std::span<const uint8_t> report) {
-    const device::ReportWords words = device::ToReportWords(report);
-    switch (family) {
-        case device::ReceiverFamily::k24g:
-            reports_->HandleReport24g(words.a, words.b);
-            break;
-        case device::ReceiverFamily::k4k:
-            reports_->HandleReport4k(words.a, words.b);
-            break;
-        case device::ReceiverFamily::k4kB:
-            reports_->HandleReport4kB(report);
-            break;
-    }
-}
-
-void DeviceSession::OnReceiverRemoved(device::ReceiverFamily family) {
-    switch (family) {
-        case device::ReceiverFamily::k24g:
-            reports_->SetLink24g(false);
-            break;
-        case device::ReceiverFamily::k4k:
-            reports_->SetLink4k(false);
-            break;
-        case device::ReceiverFamily::k4kB:
-            reports_->SetLink4kB(false);
-            break;
-    }
 }
 
 }  // namespace talvik::page

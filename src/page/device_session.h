@@ -6,7 +6,6 @@
 #include <memory>
 #include <optional>
 
-#include "device/usb/report_sink.h"
 #include "macro/macro_record.h"
 #include "macro/macro_store.h"
 #include "macro/text_lookup.h"
@@ -24,10 +23,7 @@
 #include "sim/virtual_mouse.h"
 
 namespace talvik::device {
-class BluezClient;
-class HidBackend;
-class HotplugMonitor;
-class ReceiverSets;
+class DeviceLinks;
 class UiTaskQueue;
 }  // namespace talvik::device
 
@@ -52,10 +48,7 @@ namespace talvik::page {
 // handlers and the links to the mouse (the real devices, or the virtual mouse), with the page's
 // controller in front. It lives on the UI thread; readers, the worker and the virtual mouse reach
 // it through posted tasks.
-class DeviceSession final : public QObject,
-                            public DeviceHost,
-                            public ProfileFiles,
-                            public device::ReportSink {
+class DeviceSession final : public QObject, public DeviceHost, public ProfileFiles {
     Q_OBJECT
 public:
     struct Options {
@@ -112,13 +105,6 @@ public:
     const macro::MacroList& Macros() const override { return macros_; }
     std::filesystem::path DataFolder() const override { return options_.data_dir; }
 
-    // ReportSink
-    void OnReceiverLive(device::ReceiverFamily family, std::shared_ptr<platform::HidDevice> command,
-                        std::shared_ptr<platform::HidDevice> input) override;
-    void OnHeartbeat(device::ReceiverFamily family) override;
-    void OnReport(device::ReceiverFamily family, std::span<const uint8_t> report) override;
-    void OnReceiverRemoved(device::ReceiverFamily family) override;
-
 protected:
     // Follows the main window being shown, hidden or minimised.
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -135,14 +121,8 @@ private:
 
     void RegisterPage();
     void LoadStores();
-    void StartWiredLink();
-    void StartReceivers();
-    void StartBluetoothSim();
-    void StartBluetooth();
-    void SetBleLink(bool up);
-    // A writer for the worker from what the Bluetooth daemon lists now.
-    void RefreshBleWriter();
-    void OnBleRegisterTimer();
+    void StartSimulation();
+    bool SimulatesReceiver() const;
     void OnKeyboardLayoutChanged();
 
     toolkit::Window& window_;
@@ -166,10 +146,7 @@ private:
     std::unique_ptr<protocol::Worker> worker_;
     std::shared_ptr<sim::VirtualMouse> mouse_;
     std::unique_ptr<sim::SimControl> sim_control_;
-    std::unique_ptr<device::HidBackend> backend_;
-    std::unique_ptr<device::ReceiverSets> receivers_;
-    std::unique_ptr<device::HotplugMonitor> hotplug_;
-    device::BluezClient* bluez_ = nullptr;  // owned as a child QObject
+    std::unique_ptr<device::DeviceLinks> links_;
     bool started_ = false;
     bool shut_down_ = false;
 };

@@ -11,7 +11,7 @@ inline constexpr int kTimerScrollSettings = 594;
 inline constexpr int kTimerChargeAnimation = 595;
 inline constexpr int kTimerWatchdog4k = 596;
 inline constexpr int kTimerWatchdog4kB = 597;
-inline constexpr int kTimerBleRegister = 598;
+// 598 is the device links' Bluetooth LE subscription timer (device::kTimerBleRegister).
 // Opens the wired mouse one second after it arrived, instead of blocking the UI thread for that
 // second. The main window hands it to the page like the others.
 inline constexpr int kTimerWiredOpen = 599;

@@ -98,4 +98,22 @@ void SimVendorLibrary::CloseDevMonitor() {
     mouse_->SetPlugSink({});
 }
 
+device::LinkParts SimLinkParts(const std::shared_ptr<VirtualMouse>& mouse, SimLink link) {
+    device::LinkParts parts;
+    switch (link) {
+        case SimLink::kWired:
+            parts.cable = std::make_shared<SimVendorLibrary>(mouse);
+            break;
+        case SimLink::k24g:
+        case SimLink::k4k:
+        case SimLink::k4kB:
+            parts.receivers = std::make_unique<SimHidBackend>(mouse, link);
+            break;
+        case SimLink::kBle:
+            parts.fixed_ble = mouse->GattWriter();
+            break;
+    }
+    return parts;
+}
+
 }  // namespace talvik::sim

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <memory>
 
+#include "device/links/device_links.h"
 #include "device/usb/hid_backend.h"
 #include "protocol/vendor_library.h"
 #include "sim/virtual_mouse.h"
@@ -46,5 +47,9 @@ private:
     std::shared_ptr<platform::HidDevice> device_;
     std::atomic<bool> open_{false};  // closed on the UI thread while the worker may be sending
 };
+
+// The links of a session on the virtual mouse behind `link`: its cable, its receiver or its
+// Bluetooth LE connection (whose notifications the caller hands to DeviceLinks::OnBleValue).
+device::LinkParts SimLinkParts(const std::shared_ptr<VirtualMouse>& mouse, SimLink link);
 
 }  // namespace talvik::sim
