@@ -23,8 +23,8 @@ namespace {
 
 constexpr auto kPageName = "MS_5_Page";
 constexpr auto kPageContainer = "ms_5_page";
-// The virtual receivers beat like real ones, well inside the 6 s watchdog.
-constexpr int kSimHeartbeatMs = 1000;
+// The virtual receivers beat at half the 6 s watchdog.
+constexpr int kSimHeartbeatMs = 3000;
 
 }  // namespace
 

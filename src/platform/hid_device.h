@@ -21,6 +21,10 @@ public:
     // limit); 0 when none arrived in time.
     virtual std::optional<std::size_t> Read(std::span<std::uint8_t> buffer, int timeout_ms) = 0;
 
+    // Callable from any thread: makes a Read blocked in another thread return soon. Devices read
+    // through a file descriptor need nothing here: their reader is woken by a signal instead.
+    virtual void InterruptRead() {}
+
     // Sends a feature report, report id first.
     virtual std::optional<std::size_t> SendFeatureReport(std::span<const std::uint8_t> report) = 0;
 

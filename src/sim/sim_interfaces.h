@@ -62,6 +62,7 @@ public:
     std::optional<std::size_t> Read(std::span<std::uint8_t> buffer, int timeout_ms) override {
         return mouse_->InputRead(buffer, timeout_ms);
     }
+    void InterruptRead() override { mouse_->InterruptInput(); }
     std::optional<std::size_t> SendFeatureReport(std::span<const std::uint8_t>) override {
         return std::nullopt;
     }

@@ -1,5 +1,7 @@
 #include "sim/virtual_mouse.h"
 
+#include <pthread.h>
+
 #include <algorithm>
 #include <cstdlib>
 
@@ -389,7 +391,7 @@ std::optional<std::size_t> VirtualMouse::CommandRead(SimLink link, std::span<std
 
 std::optional<std::size_t> VirtualMouse::InputRead(std::span<std::uint8_t> buffer, int timeout_ms) {
     std::unique_lock lock(mutex_);
-    const auto ready = [&] { return !plugged_ || !input_.empty(); };
+    const auto ready = [&] { return !plugged_ || !input_.empty() || input_interrupted_; };
     if (timeout_ms < 0) {
         input_ready_.wait(lock, ready);
     } else if (timeout_ms > 0) {
@@ -398,7 +400,8 @@ std::optional<std::size_t> VirtualMouse::InputRead(std::span<std::uint8_t> buffe
     if (!plugged_) {
         return std::nullopt;
     }
-    if (input_.empty()) {
+    if (input_.empty() || input_interrupted_) {
+        input_interrupted_ = false;
         return 0;
     }
     const Bytes report = std::move(input_.front());
@@ -407,6 +410,14 @@ std::optional<std::size_t> VirtualMouse::InputRead(std::span<std::uint8_t> buffe
     const std::size_t n = std::min(report.size(), buffer.size());
     std::copy_n(report.begin(), n, buffer.begin());
     return n;
+}
+
+void VirtualMouse::InterruptInput() {
+    {
+        std::lock_guard lock(mutex_);
+        input_interrupted_ = true;
+    }
+    input_ready_.notify_all();
 }
 
 bool VirtualMouse::GattWrite(std::span<const std::uint8_t> value) {
@@ -440,6 +451,7 @@ void VirtualMouse::EmitReport(std::uint8_t type, std::uint8_t val_lo, std::uint8
                               std::uint8_t marker) {
     std::function<void(std::vector<std::uint8_t>)> ble_sink;
     std::function<void(std::uintptr_t, std::intptr_t)> driver_sink;
+    bool queued = false;
     {
         std::lock_guard lock(mutex_);
         if (!plugged_) {
@@ -463,9 +475,12 @@ void VirtualMouse::EmitReport(std::uint8_t type, std::uint8_t val_lo, std::uint8
                 report[3] = val_lo;
                 report[4] = val_hi;
                 input_.push_back(std::move(report));
-                input_ready_.notify_all();
+                queued = true;
             }
         }
+    }
+    if (queued) {
+        input_ready_.notify_all();  // after unlocking: the reader would only block on the lock
     }
     if (ble_sink) {
         ble_sink({marker, type, val_lo, val_hi});
@@ -503,6 +518,7 @@ void VirtualMouse::SetHeartbeatPeriod(int period_ms) {
 }
 
 void VirtualMouse::HeartbeatLoop() {
+    pthread_setname_np(pthread_self(), "sim-heartbeat");  // told apart from the program's own
     std::unique_lock lock(heartbeat_mutex_);
     while (!stopping_) {
         if (heartbeat_ms_ == 0) {

@@ -92,6 +92,8 @@ public:
     std::optional<std::size_t> CommandRead(SimLink link, std::span<std::uint8_t> buffer,
                                            int timeout_ms);
     std::optional<std::size_t> InputRead(std::span<std::uint8_t> buffer, int timeout_ms);
+    // Makes a waiting InputRead return 0 at once.
+    void InterruptInput();
     bool GattWrite(std::span<const std::uint8_t> value);
 
 private:
@@ -110,6 +112,7 @@ private:
     mutable std::mutex mutex_;
     std::condition_variable input_ready_;
     bool plugged_ = true;
+    bool input_interrupted_ = false;
     bool silent_ = false;
     int fail_writes_ = 0;
 

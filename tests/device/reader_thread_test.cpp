@@ -1,6 +1,8 @@
 #include "device/usb/reader_thread.h"
 
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <unistd.h>
 
 #include <condition_variable>
 #include <deque>
@@ -80,6 +82,43 @@ TEST(ReaderThread, AnInterruptedReadIsNotTheEndButAGoneDeviceIs) {
 
     input->FailForever();
     ASSERT_TRUE(got.WaitFor([&] { return got.ended == 1; }));
+}
+
+// Blocks in poll() on a pipe nobody writes to, without a limit, as a quiet hidraw node does.
+class QuietNode final : public platform::HidDevice {
+public:
+    QuietNode() { EXPECT_EQ(pipe(fds_), 0); }
+    ~QuietNode() override {
+        close(fds_[0]);
+        close(fds_[1]);
+    }
+    std::optional<std::size_t> Read(std::span<std::uint8_t>, int timeout_ms) override {
+        pollfd entry{fds_[0], POLLIN, 0};
+        entered_.store(true);
+        return poll(&entry, 1, timeout_ms) < 0 ? std::nullopt : std::optional<std::size_t>(0);
+    }
+    std::optional<std::size_t> Write(std::span<const std::uint8_t>) override { return 0; }
+    std::optional<std::size_t> SendFeatureReport(std::span<const std::uint8_t>) override {
+        return 0;
+    }
+    std::optional<std::size_t> GetFeatureReport(std::span<std::uint8_t>) override { return 0; }
+
+    std::atomic<bool> entered_{false};
+
+private:
+    int fds_[2] = {-1, -1};
+};
+
+// An idle reader sleeps in its read; stopping it must not wait for a report that never comes.
+TEST(ReaderThread, StoppingWakesAReadBlockedWithoutALimit) {
+    auto node = std::make_shared<QuietNode>();
+    auto reader = std::make_unique<ReaderThread>(
+        node, -1, [](const ReadReport&) {}, [] {});
+    while (!node->entered_.load()) {
+        std::this_thread::yield();
+    }
+    reader.reset();  // returns only once the thread has left the read
+    EXPECT_EQ(node.use_count(), 1);
 }
 
 }  // namespace

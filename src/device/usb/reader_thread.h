@@ -22,10 +22,11 @@ struct ReadReport {
 };
 
 // A thread blocking on one input interface. Each report goes to `deliver` on this thread, which
-// must only queue it for the UI thread. A stop request ends the thread within one read timeout;
-// once RequestStop returned, `deliver` is not called again. A single failed read (an interrupted
-// call) counts as an empty one; kReadFailuresForGone failed reads in a row (the receiver was
-// pulled out) end the thread after one call of `ended`.
+// must only queue it for the UI thread. A stop request interrupts the read under way (a signal to
+// the thread, and the device's InterruptRead), so an idle reader needs no periodic wake-up to see
+// it; once RequestStop returned, `deliver` is not called again. A single failed read (an
+// interrupted call) counts as an empty one; kReadFailuresForGone failed reads in a row (the
+// receiver was pulled out) end the thread after one call of `ended`.
 class ReaderThread {
 public:
     static constexpr int kReadFailuresForGone = 3;
@@ -46,12 +47,16 @@ public:
 
 private:
     void Run();
+    // Wakes the thread from the read it is blocked in, if it still runs.
+    void Interrupt();
 
     std::shared_ptr<platform::HidDevice> input_;
     const int timeout_ms_;
     Deliver deliver_;
     Ended ended_;
-    std::mutex gate_;  // held while handing a report on, so a stop cannot cross a delivery
+    // Held while handing a report on, so a stop cannot cross a delivery, and while `input_` is
+    // interrupted or released.
+    std::mutex gate_;
     bool stopped_ = false;
     std::atomic<bool> stop_requested_{false};
     std::atomic<bool> finished_{false};

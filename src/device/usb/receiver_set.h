@@ -23,9 +23,9 @@ struct ReceiverEnv {
     platform::MessageTarget* window = nullptr;  // heartbeat and re-open timers
     ReportSink* sink = nullptr;
     UiPoster post;  // queues a task for the UI thread
-    // How long a reader blocks before it looks at its stop request again: a stop takes at most
-    // this long, and an idle reader wakes once per period.
-    int read_timeout_ms = 2000;
+    // How long a reader blocks before it reads again. A stop interrupts the read, so this only
+    // bounds how often an idle reader wakes.
+    int read_timeout_ms = 60000;
 };
 
 // A slot's verdict on its receiver, from its first paired report.
