@@ -265,6 +265,8 @@ void Window::StartTimer(int id, int period_ms) {
     QTimer*& timer = timers_[id];
     if (timer == nullptr) {
         timer = new QTimer();
+        // A coarse timer may fire 5 % early: a 500 ms delay would end at 475 ms.
+        timer->setTimerType(Qt::PreciseTimer);
         QObject::connect(timer, &QTimer::timeout, this, [this, id] { OnTimer(id); });
     }
     timer->start(std::max(0, period_ms));
