@@ -9,29 +9,26 @@
 namespace talvik::protocol {
 namespace {
 
-TEST(OutputFrame, SensorPacketOnTheOutputLink) {
-    auto p = profile::CreateProfile();
-    const CommandPacket s = BuildSensorPacket(*p);
-    const OutputFrame f = BuildCommandFrame(s);
-    EXPECT_EQ(f[0], 0x04);
-    EXPECT_EQ(f[1], 0x3D);
-    EXPECT_EQ(f[2], 0x00);
-    EXPECT_TRUE(std::equal(s.bytes.begin(), s.bytes.begin() + 56, f.begin() + 3));
-    const std::uint16_t sum = ByteSum(f, 0, 58);
-    EXPECT_EQ(f[59], sum >> 8);
-    EXPECT_EQ(f[60], sum & 0xFF);
-    EXPECT_TRUE(std::all_of(f.begin() + 61, f.end(), [](auto b) { return b == 0; }));
+// The two checksum bytes after `end` hold the sum of the bytes before it.
+void ExpectSum(const OutputFrame& f, std::size_t end) {
+    const std::uint16_t sum = ByteSum(f, 0, end);
+    EXPECT_EQ(f[end + 1], sum >> 8) << end;
+    EXPECT_EQ(f[end + 2], sum & 0xFF) << end;
 }
 
-TEST(OutputFrame, LongestCommandFillsTheReport) {
-    CommandPacket k = StartPacket(CommandId::kKeyAssignment, 59);
+TEST(OutputFrame, CommandPacketsOnTheOutputLink) {
+    const CommandPacket s = BuildSensorPacket(*profile::CreateProfile());
+    const OutputFrame f = BuildCommandFrame(s);
+    EXPECT_EQ(FormatHex(std::span(f).first(3)), "04 3D 00");
+    EXPECT_TRUE(std::equal(s.bytes.begin(), s.bytes.begin() + 56, f.begin() + 3));
+    ExpectSum(f, 58);
+    EXPECT_TRUE(std::all_of(f.begin() + 61, f.end(), [](auto b) { return b == 0; }));
+    CommandPacket k = StartPacket(CommandId::kKeyAssignment, 59);  // the longest fills the report
     k.bytes[58] = 0x77;
-    const OutputFrame f = BuildCommandFrame(k);
-    EXPECT_EQ(f[1], 64);
-    EXPECT_EQ(f[61], 0x77);
-    const std::uint16_t sum = ByteSum(f, 0, 61);
-    EXPECT_EQ(f[62], sum >> 8);
-    EXPECT_EQ(f[63], sum & 0xFF);
+    const OutputFrame longest = BuildCommandFrame(k);
+    EXPECT_EQ(longest[1], 64);
+    EXPECT_EQ(longest[61], 0x77);
+    ExpectSum(longest, 61);
 }
 
 TEST(OutputFrame, ReadRequestForms) {
@@ -57,14 +54,10 @@ TEST(OutputFrame, MacroChunksOnTheOutputLink) {
     const OutputFrame& c1 = chunks[1];
     EXPECT_EQ(FormatHex(std::span(c0).first(6)), "04 40 00 09 6F 07");
     EXPECT_EQ(c0[61], 58);
-    std::uint16_t sum = ByteSum(c0, 0, 61);
-    EXPECT_EQ(c0[62], sum >> 8);
-    EXPECT_EQ(c0[63], sum & 0xFF);
+    ExpectSum(c0, 61);
     EXPECT_EQ(FormatHex(std::span(c1).first(4)), "04 39 01 3B");
     EXPECT_EQ(c1[54], 110);
-    sum = ByteSum(c1, 0, 54);
-    EXPECT_EQ(c1[55], sum >> 8);
-    EXPECT_EQ(c1[56], sum & 0xFF);
+    ExpectSum(c1, 54);
     EXPECT_EQ(c1[57], 0);
 }
 
