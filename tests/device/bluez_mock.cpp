@@ -346,8 +346,4 @@ QList<QVariantList> BluezMock::Calls(const QString& path, const QString& method)
     return calls;
 }
 
-void BluezMock::ClearCalls(const QString& path) {
-    MockCall(path, kMockInterface, QStringLiteral("ClearCalls"), {});
-}
-
 }  // namespace talvik::testing
