@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <random>
 
 #include "fake_events.h"
 #include "profile/profile_defaults.h"
@@ -12,7 +11,6 @@
 namespace talvik::protocol {
 namespace {
 
-using testing::ExpectPageRanges;
 using testing::FakeEvents;
 using Log = std::vector<std::string>;
 
@@ -258,51 +256,6 @@ TEST(BleNotifications, SettingsReplyIgnoredValuesAndReports) {
     EXPECT_EQ(rig.current().dpi_value[0], 32);
     rig.reports.OnBleNotification(std::vector<std::uint8_t>{0xC5, 0x10, 1, 0});
     EXPECT_EQ(rig.current().current_dpi_stage, 0);
-}
-
-TEST(HostileDevice, RandomReportsOnEveryHandlerKeepThePageInRange) {
-    std::mt19937 rng(42);
-    ReportRig rig(false);
-    const auto untouched = rig.current();
-    const auto bytes = [&rng](std::size_t n) {
-        std::vector<std::uint8_t> v(n);
-        for (auto& b : v) {
-            b = static_cast<std::uint8_t>(rng());
-        }
-        return v;
-    };
-    for (int i = 0; i < 6000; ++i) {
-        // Mostly marked reports, so that the handlers get past their first check.
-        const auto a = static_cast<std::uint16_t>(i % 2 ? 0xC5 | (rng() & 0xFF00) : rng());
-        const auto b = static_cast<std::uint16_t>(rng());
-        switch (i % 6) {
-            case 0:
-                rig.reports.HandleReport24g(a, b);
-                break;
-            case 1:
-                rig.reports.HandleReport4k(a, b);
-                break;
-            case 2:
-                rig.reports.HandleReport4kB(bytes(rng() % 12));
-                break;
-            case 3:
-                rig.reports.OnBleNotification(bytes(rng() % 70));
-                break;
-            case 4:
-                rig.reports.OnDriverEvent(static_cast<std::uint32_t>(rng()));
-                break;
-            default:
-                rig.reports.HandleReportBle(a, b);
-        }
-    }
-    ExpectPageRanges(rig.current());
-    ExpectPageRanges(rig.applied());
-    EXPECT_EQ(std::memcmp(rig.current().buttons, untouched.buttons, sizeof untouched.buttons), 0);
-    for (const std::string& line : rig.events.log) {
-        if (line.rfind("level ", 0) == 0 && line != "level -") {
-            EXPECT_LE(static_cast<unsigned>(std::stoi(line.substr(6))), 100u) << line;
-        }
-    }
 }
 
 }  // namespace

@@ -1,12 +1,9 @@
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <map>
 #include <string>
 #include <vector>
 
-#include "profile/profile_record.h"
 #include "protocol/device_events.h"
 
 namespace talvik::protocol::testing {
@@ -65,18 +62,5 @@ public:
 private:
     void Log(std::string line) { log.push_back(std::move(line)); }
 };
-
-// Every field the page shows as an option or index is within its options.
-inline void ExpectPageRanges(const profile::ProfileInfo& p) {
-    const auto in = [](int v, int low, int high) { return v >= low && v <= high; };
-    EXPECT_TRUE(in(p.current_dpi_stage, 0, 7) && in(p.breath_speed, 0, 9));
-    EXPECT_TRUE(in(p.polling_rate, 0, 3) && in(p.polling_rate_hs, 0, 6));
-    for (int v : {p.lift_off_distance, p.ripple_control, p.angle_snap, p.motion_sync}) {
-        EXPECT_TRUE(in(v, 0, 1)) << v;
-    }
-    for (int dpi : p.dpi_value) {
-        EXPECT_TRUE(in(dpi, 0, 520)) << dpi;
-    }
-}
 
 }  // namespace talvik::protocol::testing
