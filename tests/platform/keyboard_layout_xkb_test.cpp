@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <set>
 
 #include "../macro/test_support.h"
 #include "macro/key_codes.h"
+#include "platform/trace.h"
 
 namespace talvik::platform {
 namespace {
@@ -107,6 +109,76 @@ TEST(XkbLayout, UnknownLayoutsAreReportedWithoutADisplayTheEnvironmentNamesTheLa
     auto us = XkbKeyboardLayout::Active(&error);
     ASSERT_NE(us, nullptr) << error;
     EXPECT_EQ(us->VirtualKeyToScanCode('A'), 0x1E);
+}
+
+TEST(KeyCodeTable, EachVirtualKeyOnceLayoutRowsExactlyTheKeysUpToF12) {
+    EXPECT_EQ(KeyCodeTable.size(), 112u);
+    std::set<int> seen;
+    for (const macro::KeyCodeRow& row : KeyCodeTable) {
+        EXPECT_TRUE(seen.insert(row.virtual_key).second) << row.virtual_key;
+        EXPECT_EQ(row.scan_code != 0, row.key_code >= 0x04 && row.key_code <= 0x45)
+            << row.virtual_key;
+    }
+    EXPECT_EQ(seen.count(0x10) + seen.count(0x11) + seen.count(0x12), 0u) << "only their sides";
+    const auto us = Layout("us");
+    ASSERT_NE(us, nullptr);
+    // Keys beyond F12 take the row's code; keys no layout types have none.
+    EXPECT_EQ(VirtualKeyToKeyCode(0xA2, *us), 0xE0);
+    EXPECT_EQ(VirtualKeyToKeyCode(0xF1, *us), 0xF1);
+    EXPECT_EQ(VirtualKeyToKeyCode(0x10, *us), std::nullopt);
+}
+
+TEST(KeyCodeName, LayoutKeysByTheirCharacterOthersByTextEachTraced) {
+    test::FakeTexts texts;
+    for (const char* key : {"key_Num_Enter", "L_Button", "key_Enter", "key_F1", "key_\\",
+                            "key_Caplk", "key_Space", "`", "key_RWin"}) {
+        texts.Set(key, std::string("<") + key + ">");
+    }
+    std::vector<std::string> lines;
+    SetTraceSink([&lines](std::string_view line) { lines.emplace_back(line); });
+    const auto us = Layout("us");
+    ASSERT_NE(us, nullptr);
+    const int codes[] = {0x04, 0x2D, 0x28, 0x39, 0x3A, 0x58, 0x64, 0xDD, 0xE7,
+                         0xF1, 0x00, 0x32, 0x66, 0x81, 0xE8, 0xF0, 0xF6, 0xFF};
+    const char* names[] = {"A",
+                           "-",
+                           "<key_Enter>",
+                           "<key_Caplk>",
+                           "<key_F1>",
+                           "<key_Num_Enter>",
+                           "<key_\\>",
+                           "<`>",
+                           "<key_RWin>",
+                           "<L_Button>",
+                           "",
+                           "",
+                           "",
+                           "",
+                           "",
+                           "",
+                           "",
+                           ""};
+    for (std::size_t i = 0; i < std::size(codes); ++i) {
+        EXPECT_EQ(KeyCodeName(codes[i], *us, texts), names[i]) << codes[i];
+    }
+    SetTraceSink({});
+    ASSERT_EQ(lines.size(), std::size(codes));
+    EXPECT_EQ(lines[0], "m_key = A\r\n");
+    EXPECT_EQ(lines[10], "m_key = \r\n");
+    EXPECT_EQ(macro::VirtualKeyName(0x20, *us, texts), "<key_Space>");
+    EXPECT_EQ(macro::VirtualKeyName(0xF0, *us, texts), "<key_Caplk>");
+    EXPECT_EQ(macro::VirtualKeyName('Z', *us, texts), "Z");
+    EXPECT_EQ(macro::VirtualKeyName(0, *us, texts), "");
+    EXPECT_EQ(macro::VirtualKeyNameKey(0x10), "key_LShift");
+}
+
+TEST(FilterDigits, KeepsOnlyDigitsAndReportsWhetherItChangedAnything) {
+    const std::pair<const char*, std::optional<std::string>> cases[] = {
+        {"1a2b3", "123"},   {"ab", ""},  {"42", std::nullopt},
+        {"", std::nullopt}, {"-1", "1"}, {"4\xC2\xB2", "4"}};  // a superscript two is not a digit
+    for (const auto& [text, filtered] : cases) {
+        EXPECT_EQ(macro::FilterDigits(text), filtered) << text;
+    }
 }
 
 }  // namespace
