@@ -67,6 +67,11 @@ protected:
         ASSERT_TRUE(registered.first().at(1).toBool());
     }
 
+    // A device at address ...:4n, by default our connected mouse.
+    BluezMock::Mouse Add(int n, bool connected = true, const QString& alias = kMouseAlias) {
+        return mock_.AddDevice(QStringLiteral("00:11:22:33:44:0%1").arg(n), alias, connected);
+    }
+
     static QStringList Paths(const QSignalSpy& spy) {
         QStringList paths;
         for (const QList<QVariant>& args : spy) {
@@ -90,10 +95,9 @@ protected:
 };
 
 TEST_F(BluezClientTest, ListedObjectsGiveOnlyConnectedMiceAsPresent) {
-    mock_.AddDevice(QStringLiteral("00:11:22:33:44:01"), QStringLiteral("usb:v046DpC52Bd0001"),
-                    true);
-    mock_.AddDevice(QStringLiteral("00:11:22:33:44:02"), kMouseAlias, false);
-    const auto mouse = mock_.AddDevice(QStringLiteral("00:11:22:33:44:03"), kMouseAlias, true);
+    Add(1, true, QStringLiteral("usb:v046DpC52Bd0001"));
+    Add(2, false);
+    const auto mouse = Add(3);
 
     BluezClient& client = StartClient();
 
@@ -109,10 +113,8 @@ TEST_F(BluezClientTest, ArrivalAndRemovalFollowTheDaemonsSignals) {
     EXPECT_FALSE(client.IsMousePresent());
 
     // Signals are delivered in order: once the mouse has arrived, the other device was seen.
-    mock_.AddDevice(QStringLiteral("00:11:22:33:44:01"),
-                    QStringLiteral("bluetooth:v331Ap5045d0001"), true);
-    const auto mouse = mock_.AddDevice(QStringLiteral("00:11:22:33:44:02"),
-                                       QStringLiteral("bluetooth:v331ap5044d0002"), true);
+    Add(1, true, QStringLiteral("bluetooth:v331Ap5045d0001"));
+    const auto mouse = Add(2, true, QStringLiteral("bluetooth:v331ap5044d0002"));
     ASSERT_TRUE(arrived_->wait(kWaitMs));
     EXPECT_EQ(Paths(*arrived_), QStringList{mouse.device});
 
@@ -133,7 +135,7 @@ TEST_F(BluezClientTest, ArrivalAndRemovalFollowTheDaemonsSignals) {
     EXPECT_FALSE(client.WriteTarget());
 
     // An identity learned after connecting makes the device a mouse.
-    const auto late = mock_.AddDevice(QStringLiteral("00:11:22:33:44:05"), QString(), true);
+    const auto late = Add(5, true, QString());
     mock_.SetDeviceProperty(late.device, QStringLiteral("Modalias"), kMouseAlias);
     ASSERT_TRUE(arrived_->wait(kWaitMs));
     EXPECT_EQ(client.PresentMice(), QStringList{late.device});
@@ -142,9 +144,9 @@ TEST_F(BluezClientTest, ArrivalAndRemovalFollowTheDaemonsSignals) {
 // Writes come from the worker thread, as a request, to connected mice only, and move on to the
 // next mouse when one refuses.
 TEST_F(BluezClientTest, WorkerThreadWriteMovesOnToTheNextMouseWhenOneRefuses) {
-    const auto asleep = mock_.AddDevice(QStringLiteral("00:11:22:33:44:00"), kMouseAlias, false);
-    const auto first = mock_.AddDevice(QStringLiteral("00:11:22:33:44:01"), kMouseAlias, true);
-    const auto second = mock_.AddDevice(QStringLiteral("00:11:22:33:44:02"), kMouseAlias, true);
+    const auto asleep = Add(0, false);
+    const auto first = Add(1);
+    const auto second = Add(2);
     mock_.SetFailing(first.command, QStringLiteral("WriteValue"), true);
     BluezClient& client = StartClient();
 
@@ -190,9 +192,10 @@ TEST_F(BluezClientTest, PresentListKeepsItsBound) {
     EXPECT_FALSE(client.WriteTarget());
 }
 
-TEST_F(BluezClientTest, WritesFailWithoutTrafficWhenTheLinkIsDown) {
-    const auto mouse = mock_.AddDevice(QStringLiteral("00:11:22:33:44:02"), kMouseAlias, true);
+TEST_F(BluezClientTest, WritesFailWithoutTrafficAndNothingIsLeftToUnregisterWhenTheLinkIsDown) {
+    const auto mouse = Add(2);
     BluezClient& client = StartClient();
+    Register();
     const uint8_t packet[] = {0x5A, 0x02};
 
     EXPECT_FALSE(BluezWriter(nullptr).Write(packet, sizeof packet));
@@ -210,11 +213,15 @@ TEST_F(BluezClientTest, WritesFailWithoutTrafficWhenTheLinkIsDown) {
     EXPECT_FALSE(written);
     EXPECT_EQ(TraceCount("Write fail!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!\r\n"), 1);
     EXPECT_FALSE(client.WriteTarget());
+    EXPECT_FALSE(client.HasNotificationRegistration());
+    client.UnregisterNotifications();
+    EXPECT_EQ(TraceCount("BLE: StopNotify failed on " + mouse.notify.toStdString() + ": "), 0);
+    EXPECT_FALSE(client.RegisterNotifications());
 }
 
 TEST_F(BluezClientTest, NotificationsArriveInOrderAndEmptyValuesAreDropped) {
-    const auto asleep = mock_.AddDevice(QStringLiteral("00:11:22:33:44:01"), kMouseAlias, false);
-    const auto mouse = mock_.AddDevice(QStringLiteral("00:11:22:33:44:02"), kMouseAlias, true);
+    const auto asleep = Add(1, false);
+    const auto mouse = Add(2);
     BluezClient& client = StartClient();
 
     // Values of characteristics nobody subscribed to are not notifications.
@@ -245,7 +252,7 @@ TEST_F(BluezClientTest, NotificationsArriveInOrderAndEmptyValuesAreDropped) {
 }
 
 TEST_F(BluezClientTest, UnregisteringStopsOnceARefusalLeavesNothingAndARetryWorks) {
-    const auto mouse = mock_.AddDevice(QStringLiteral("00:11:22:33:44:02"), kMouseAlias, true);
+    const auto mouse = Add(2);
     BluezClient& client = StartClient();
     Register();
 
@@ -272,7 +279,7 @@ TEST_F(BluezClientTest, UnregisteringStopsOnceARefusalLeavesNothingAndARetryWork
 }
 
 TEST_F(BluezClientTest, UnregisteringWhileTheSubscriptionIsUnderWayStopsItOnceConfirmed) {
-    const auto mouse = mock_.AddDevice(QStringLiteral("00:11:22:33:44:02"), kMouseAlias, true);
+    const auto mouse = Add(2);
     BluezClient& client = StartClient();
     QSignalSpy registered(&client, &BluezClient::NotificationRegistered);
 
@@ -286,21 +293,8 @@ TEST_F(BluezClientTest, UnregisteringWhileTheSubscriptionIsUnderWayStopsItOnceCo
     EXPECT_TRUE(registered.isEmpty());
 }
 
-TEST_F(BluezClientTest, RemovedMouseLeavesNothingToUnregister) {
-    const auto mouse = mock_.AddDevice(QStringLiteral("00:11:22:33:44:02"), kMouseAlias, true);
-    BluezClient& client = StartClient();
-    Register();
-
-    mock_.RemoveDevice(mouse);
-    ASSERT_TRUE(gone_->wait(kWaitMs));
-    EXPECT_FALSE(client.HasNotificationRegistration());
-    client.UnregisterNotifications();
-    EXPECT_EQ(TraceCount("BLE: StopNotify failed on " + mouse.notify.toStdString() + ": "), 0);
-    EXPECT_FALSE(client.RegisterNotifications());
-}
-
 TEST_F(BluezClientTest, DaemonLeavingEndsThePresence) {
-    mock_.AddDevice(QStringLiteral("00:11:22:33:44:02"), kMouseAlias, true);
+    Add(2);
     BluezClient& client = StartClient();
     ASSERT_TRUE(client.IsMousePresent());
     Register();
