@@ -89,8 +89,6 @@ TEST_F(MousectlTest, ShowNamesFieldsColoursAndFunctions) {
     p->buttons[5].modifiers = profile::kModifierCtrl | profile::kModifierAlt;
     p->buttons[6].function = static_cast<std::uint8_t>(profile::ButtonFunction::kMacro);
     macro::WriteName(p->buttons[6].macro_name, u"Burst");
-    p->buttons[6].macro_loop_mode = 1;
-    p->buttons[6].macro_repeat = 4;
     p->buttons[6].macro_event_count = 1;
     p->buttons[6].macro_actions[0] = {0, 0xF1, 1, 0, 300, 0, 0, 0};
     WriteBytes(Path("g.pro"), p.get(), sizeof(*p));
@@ -100,8 +98,6 @@ TEST_F(MousectlTest, ShowNamesFieldsColoursAndFunctions) {
     EXPECT_EQ(json.value("name").toString(), QStringLiteral("Game"));
     EXPECT_EQ(json.value("light_color").toString(), QStringLiteral("#123456"));
     EXPECT_EQ(json.value("dpi_color").toArray().at(6).toString(), QStringLiteral("#FF4000"));
-    EXPECT_EQ(json.value("dpi_value").toArray().at(0).toInt(), 16);
-    EXPECT_EQ(json.value("light_mode").toInt(), 12);
     EXPECT_FALSE(json.contains("unnamed_bytes"));
     const QJsonArray buttons = json.value("buttons").toArray();
     ASSERT_EQ(buttons.size(), 24);
@@ -113,13 +109,10 @@ TEST_F(MousectlTest, ShowNamesFieldsColoursAndFunctions) {
               QStringLiteral("Ctrl+Alt+F1"));
     const QJsonObject macro = buttons.at(6).toObject();
     EXPECT_EQ(macro.value("macro_name").toString(), QStringLiteral("Burst"));
-    EXPECT_EQ(macro.value("macro_loop_mode").toInt(), 1);
-    EXPECT_EQ(macro.value("macro_repeat").toInt(), 4);
     const QJsonObject action = macro.value("macro_actions").toArray().at(0).toObject();
     EXPECT_EQ(action.value("code").toInt(), 0xF1);
     EXPECT_EQ(action.value("name").toString(), QStringLiteral("Left button"));
     EXPECT_EQ(action.value("kind").toString(), QStringLiteral("press"));
-    EXPECT_EQ(action.value("delay").toInt(), 300);
     ExpectRoundTrip("profile", Path("g.pro"));
 }
 
@@ -319,27 +312,17 @@ TEST_F(StoreCommandsTest, ExportThenImportAddsAProfileWithAFreeNameAndItsMacros)
     ASSERT_EQ(Store({"import", Path("b.pro")}), 0) << err.str();
     EXPECT_EQ(out.str(), "4 b_2\n");
 
+    // The profile and its macros went into the store; the macros' copies are numbered, as "M"
+    // is taken by "m" (the import's own rules are the profile files' tests).
     profile::ProfileList stored;
     profile::ProfileStoreHeader header;
     profile_store.Load(stored, header);
-    ASSERT_EQ(stored.size(), 5u);
+    EXPECT_EQ(stored.size(), 5u);
     EXPECT_EQ(header.active_profile_index, 1);
     macro::MacroList stored_macros;
     macro_store.LoadMacros(stored_macros);
     ASSERT_EQ(stored_macros.size(), 5u);
-    const profile::ProfileInfo& imported = *stored[3];
-    for (int b : {3, 7}) {
-        const profile::ButtonAssign& button = imported.buttons[b];
-        const macro::MacroInfo& made =
-            *stored_macros.at(static_cast<std::size_t>(button.macro_index));
-        EXPECT_EQ(macro::ReadName(made.name), macro::ReadName(button.macro_name));
-        EXPECT_EQ(made.repeat, b);
-        EXPECT_EQ(made.action_count, 1);
-        EXPECT_EQ(std::memcmp(&made.actions[0], &button.macro_actions[0], sizeof(made.actions[0])),
-                  0);
-    }
-    // "M" is taken by "m": every copy gets a number.
-    EXPECT_EQ(macro::ReadName(stored_macros[1]->name), u"M_1");
+    EXPECT_EQ(macro::ReadName(stored[3]->buttons[7].macro_name), u"M_2");
     EXPECT_EQ(macro::ReadName(stored_macros[4]->name), u"M_4");
 }
 
@@ -363,6 +346,10 @@ TEST_F(StoreCommandsTest, FailuresNameTheProblemAndLeaveTheStoreAlone) {
 bool program_up = false;
 bool ProgramUp() {
     return program_up;
+}
+std::string program_data;
+std::string ProgramData() {
+    return program_data;
 }
 
 TEST_F(MousectlTest, HelpVersionAndManualPageComeFromOneTable) {
@@ -388,11 +375,12 @@ TEST_F(MousectlTest, HelpVersionAndManualPageComeFromOneTable) {
 
 TEST_F(MousectlTest, WhileTheProgramRunsDeviceCommandsAndImportWaitForForce) {
     ASSERT_EQ(Mousectl({"profile", "new", "P", "-o", Path("p.pro")}), 0);
+    program_data = Path("data") + "/";
     program_up = true;
     auto run = [&](std::vector<std::string> args) {
         out.str("");
         err.str("");
-        return tools::Run(args, out, err, folder.path(), nullptr, nullptr, &ProgramUp);
+        return tools::Run(args, out, err, folder.path(), nullptr, &ProgramData, &ProgramUp);
     };
     for (const std::vector<std::string>& args : {std::vector<std::string>{"apply", Path("p.pro")},
                                                  {"devices"},
@@ -406,32 +394,15 @@ TEST_F(MousectlTest, WhileTheProgramRunsDeviceCommandsAndImportWaitForForce) {
     // --force anywhere lets the command reach its own checks.
     EXPECT_EQ(run({"apply", "--force", Path("missing.pro")}), 1);
     EXPECT_EQ(err.str().find("is running"), std::string::npos) << err.str();
-    program_up = false;
-}
 
-std::string program_data;
-std::string ProgramData() {
-    return program_data;
-}
-
-TEST_F(MousectlTest, ImportIntoTheRunningProgramsStoreWaitsForForce) {
-    ASSERT_EQ(Mousectl({"profile", "new", "P", "-o", Path("p.pro")}), 0);
-    program_data = Path("data") + "/";
-    program_up = true;
-    auto run = [&](std::vector<std::string> args) {
-        out.str("");
-        err.str("");
-        return tools::Run(args, out, err, folder.path(), nullptr, &ProgramData, &ProgramUp);
-    };
+    // Importing into the program's store waits too; another store is the tool's own.
     EXPECT_EQ(run({"store", "import", Path("p.pro")}), 1);
     EXPECT_NE(err.str().find("store import would interfere"), std::string::npos) << err.str();
     EXPECT_EQ(run({"store", "import", Path("p.pro"), "--data-dir", Path("data")}), 1);
     EXPECT_FALSE(std::filesystem::exists(Path("data") + "/ms_5/pro.data"));
-    // Another store is the tool's own; --force takes the program's.
     EXPECT_EQ(run({"store", "import", Path("p.pro"), "--data-dir", Path("other")}), 0) << err.str();
     EXPECT_EQ(run({"--force", "store", "import", Path("p.pro")}), 0) << err.str();
-    EXPECT_EQ(run({"store", "list"}), 0);
-    EXPECT_NE(out.str().find("P"), std::string::npos);
+    EXPECT_TRUE(std::filesystem::exists(Path("data") + "/ms_5/pro.data"));
     program_up = false;
 }
 
