@@ -93,27 +93,6 @@ TEST(ApplyPlan, OnlyWhatChangedAndMacrosOnlyWhereTheyHaveSlots) {
     EXPECT_EQ(plan.unsent_macros, (std::vector<int>{9}));
 }
 
-TEST(ApplyOverLinks, FullApplyReachesTheMouseOnEveryWritableLink) {
-    for (SimLink link : {SimLink::kWired, SimLink::k4kB, SimLink::kBle}) {
-        SimRig rig(link);
-        auto p = EditedProfile();
-        GiveMacro(*p, 0, 60);
-        Exchange ex(rig.links, rig.clock);
-        const ApplyReport report =
-            SendApply(ex, PlanApply(*p, *std::make_unique<profile::ProfileInfo>(), true));
-        const bool ble = link == SimLink::kBle;
-        EXPECT_EQ(report.failed, 0);
-        EXPECT_EQ(report.skipped, ble ? 1 : 0);
-        IdList want{0x0C, 0x04, 0x05, 0x06, 0x08, 0x09, 0x09};
-        if (ble) {
-            want.erase(want.begin() + 3);
-        }
-        EXPECT_EQ(Ids(rig.mouse->Commands()), want);
-        ASSERT_TRUE(rig.mouse->MacroSlot(2));
-        EXPECT_EQ(rig.mouse->MacroSlot(2)->bytes[8], 11);
-    }
-}
-
 TEST(ReadBack, EveryUsbLinkReadsWhatWasApplied) {
     for (SimLink read_link : {SimLink::kWired, SimLink::k24g, SimLink::k4k, SimLink::k4kB}) {
         auto p = EditedProfile();
