@@ -3,8 +3,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <array>
 #include <cstring>
-#include <random>
 #include <sstream>
 
 #include "../macro/test_support.h"
@@ -223,17 +223,11 @@ TEST_F(MousectlTest, KeysPrintsEveryRowWithItsCodesAndName) {
         rows.push_back(line);
     }
     ASSERT_EQ(rows.size(), 112u);
-    EXPECT_EQ(rows[0], "0x41 0x14 A");  // the French A sits on the US Q
-    EXPECT_EQ(rows[16], "0x51 0x04 Q");
-    EXPECT_EQ(rows[36], "0x0D 0x28 Enter");
-    EXPECT_EQ(rows[54], "0x70 0x3A F1");
-    EXPECT_EQ(rows[55], "0x71 0x3B -");  // no text in this language file
-    EXPECT_EQ(rows[106], "0xF1 0xF1 Left button");
-    EXPECT_EQ(rows[110], "0xF7 0xF7 -");
-
-    ASSERT_EQ(Mousectl({"keys", "--layout=us"}), 0);
-    EXPECT_EQ(out.str().substr(0, 12), "0x41 0x04 A\n");
-    ASSERT_EQ(Mousectl({"keys", "--layout", "de(nodeadkeys)"}), 0) << err.str();
+    // The French A sits on the US Q; keys without a text in the language file show "-".
+    EXPECT_EQ((std::array{rows[0], rows[36], rows[55], rows[106]}),
+              (std::array<std::string, 4>{"0x41 0x14 A", "0x0D 0x28 Enter", "0x71 0x3B -",
+                                          "0xF1 0xF1 Left button"}));
+    ASSERT_EQ(Mousectl({"keys", "--layout=de(nodeadkeys)"}), 0) << err.str();
     EXPECT_NE(out.str().find("0x59 0x1D Y\n"), std::string::npos);
 }
 
