@@ -67,6 +67,11 @@ protected:
         ASSERT_TRUE(registered.first().at(1).toBool());
     }
 
+    // A device at address ...:4n, by default our connected mouse.
+    BluezMock::Mouse Add(int n, bool connected = true, const QString& alias = kMouseAlias) {
+        return mock_.AddDevice(QStringLiteral("00:11:22:33:44:0%1").arg(n), alias, connected);
+    }
+
     static QStringList Paths(const QSignalSpy& spy) {
         QStringList paths;
         for (const QList<QVariant>& args : spy) {
@@ -90,10 +95,9 @@ protected:
 };
 
 TEST_F(BluezClientTest, ListedObjectsGiveOnlyConnectedMiceAsPresent) {
-    const auto other = mock_.AddDevice(QStringLiteral("00:11:22:33:44:01"),
-                                       QStringLiteral("usb:v046DpC52Bd0001"), true);
-    const auto asleep = mock_.AddDevice(QStringLiteral("00:11:22:33:44:02"), kMouseAlias, false);
-    const auto mouse = mock_.AddDevice(QStringLiteral("00:11:22:33:44:03"), kMouseAlias, true);
+    Add(1, true, QStringLiteral("usb:v046DpC52Bd0001"));
+    Add(2, false);
+    const auto mouse = Add(3);
 
     BluezClient& client = StartClient();
 
@@ -102,8 +106,6 @@ TEST_F(BluezClientTest, ListedObjectsGiveOnlyConnectedMiceAsPresent) {
     const std::shared_ptr<const BleTarget> target = client.WriteTarget();
     ASSERT_TRUE(target);
     EXPECT_EQ(target->command_paths, QStringList{mouse.command});
-    (void)other;
-    (void)asleep;
 }
 
 TEST_F(BluezClientTest, ArrivalAndRemovalFollowTheDaemonsSignals) {
@@ -111,10 +113,8 @@ TEST_F(BluezClientTest, ArrivalAndRemovalFollowTheDaemonsSignals) {
     EXPECT_FALSE(client.IsMousePresent());
 
     // Signals are delivered in order: once the mouse has arrived, the other device was seen.
-    mock_.AddDevice(QStringLiteral("00:11:22:33:44:01"),
-                    QStringLiteral("bluetooth:v331Ap5045d0001"), true);
-    const auto mouse = mock_.AddDevice(QStringLiteral("00:11:22:33:44:02"),
-                                       QStringLiteral("bluetooth:v331ap5044d0002"), true);
+    Add(1, true, QStringLiteral("bluetooth:v331Ap5045d0001"));
+    const auto mouse = Add(2, true, QStringLiteral("bluetooth:v331ap5044d0002"));
     ASSERT_TRUE(arrived_->wait(kWaitMs));
     EXPECT_EQ(Paths(*arrived_), QStringList{mouse.device});
 
@@ -133,19 +133,21 @@ TEST_F(BluezClientTest, ArrivalAndRemovalFollowTheDaemonsSignals) {
     EXPECT_EQ(gone_->size(), 2);
     EXPECT_TRUE(client.PresentMice().isEmpty());
     EXPECT_FALSE(client.WriteTarget());
-}
 
-TEST_F(BluezClientTest, IdentityLearnedAfterConnectingMakesTheMousePresent) {
-    BluezClient& client = StartClient();
-    const auto mouse = mock_.AddDevice(QStringLiteral("00:11:22:33:44:05"), QString(), true);
-    mock_.SetDeviceProperty(mouse.device, QStringLiteral("Modalias"), kMouseAlias);
+    // An identity learned after connecting makes the device a mouse.
+    const auto late = Add(5, true, QString());
+    mock_.SetDeviceProperty(late.device, QStringLiteral("Modalias"), kMouseAlias);
     ASSERT_TRUE(arrived_->wait(kWaitMs));
-    EXPECT_EQ(client.PresentMice(), QStringList{mouse.device});
+    EXPECT_EQ(client.PresentMice(), QStringList{late.device});
 }
 
-TEST_F(BluezClientTest, WorkerThreadWriteReachesOnlyTheConnectedMouse) {
-    const auto asleep = mock_.AddDevice(QStringLiteral("00:11:22:33:44:01"), kMouseAlias, false);
-    const auto mouse = mock_.AddDevice(QStringLiteral("00:11:22:33:44:02"), kMouseAlias, true);
+// Writes come from the worker thread, as a request, to connected mice only, and move on to the
+// next mouse when one refuses.
+TEST_F(BluezClientTest, WorkerThreadWriteMovesOnToTheNextMouseWhenOneRefuses) {
+    const auto asleep = Add(0, false);
+    const auto first = Add(1);
+    const auto second = Add(2);
+    mock_.SetFailing(first.command, QStringLiteral("WriteValue"), true);
     BluezClient& client = StartClient();
 
     BluezWriter writer(client.WriteTarget());
@@ -154,33 +156,15 @@ TEST_F(BluezClientTest, WorkerThreadWriteReachesOnlyTheConnectedMouse) {
     std::thread worker([&] { written = writer.Write(packet, sizeof packet); });
     worker.join();
     EXPECT_TRUE(written);
-    EXPECT_EQ(TraceCount("Write Success!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!\r\n"), 1);
-
-    const QList<QVariantList> calls = mock_.Calls(mouse.command, QStringLiteral("WriteValue"));
+    const QList<QVariantList> calls = mock_.Calls(second.command, QStringLiteral("WriteValue"));
     ASSERT_EQ(calls.size(), 1);
     ASSERT_EQ(calls[0].size(), 2);
     EXPECT_EQ(calls[0][0].toByteArray(), QByteArray::fromHex("5a0100ff10"));
     const QVariantMap options = qdbus_cast<QVariantMap>(calls[0][1].value<QDBusArgument>());
     EXPECT_EQ(options, (QVariantMap{{QStringLiteral("type"), QStringLiteral("request")}}));
-
     EXPECT_TRUE(mock_.Calls(asleep.command, QStringLiteral("WriteValue")).isEmpty());
-    EXPECT_TRUE(mock_.Calls(mouse.notify, QStringLiteral("WriteValue")).isEmpty());
-}
-
-TEST_F(BluezClientTest, WriteMovesOnToTheNextMouseWhenOneRefuses) {
-    const auto first = mock_.AddDevice(QStringLiteral("00:11:22:33:44:01"), kMouseAlias, true);
-    const auto second = mock_.AddDevice(QStringLiteral("00:11:22:33:44:02"), kMouseAlias, true);
-    mock_.SetFailing(first.command, QStringLiteral("WriteValue"), true);
-    BluezClient& client = StartClient();
-
-    BluezWriter writer(client.WriteTarget());
-    const uint8_t packet[] = {0x5A, 0x03};
-    bool written = false;
-    std::thread worker([&] { written = writer.Write(packet, sizeof packet); });
-    worker.join();
-    EXPECT_TRUE(written);
+    EXPECT_TRUE(mock_.Calls(second.notify, QStringLiteral("WriteValue")).isEmpty());
     EXPECT_EQ(mock_.Calls(first.command, QStringLiteral("WriteValue")).size(), 1);
-    EXPECT_EQ(mock_.Calls(second.command, QStringLiteral("WriteValue")).size(), 1);
     EXPECT_EQ(TraceCount("Write fail!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!\r\n"), 1);
     EXPECT_EQ(TraceCount("Write Success!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!\r\n"), 1);
 
@@ -208,9 +192,10 @@ TEST_F(BluezClientTest, PresentListKeepsItsBound) {
     EXPECT_FALSE(client.WriteTarget());
 }
 
-TEST_F(BluezClientTest, WritesFailWithoutTrafficWhenTheLinkIsDown) {
-    const auto mouse = mock_.AddDevice(QStringLiteral("00:11:22:33:44:02"), kMouseAlias, true);
+TEST_F(BluezClientTest, WritesFailWithoutTrafficAndNothingIsLeftToUnregisterWhenTheLinkIsDown) {
+    const auto mouse = Add(2);
     BluezClient& client = StartClient();
+    Register();
     const uint8_t packet[] = {0x5A, 0x02};
 
     EXPECT_FALSE(BluezWriter(nullptr).Write(packet, sizeof packet));
@@ -228,11 +213,15 @@ TEST_F(BluezClientTest, WritesFailWithoutTrafficWhenTheLinkIsDown) {
     EXPECT_FALSE(written);
     EXPECT_EQ(TraceCount("Write fail!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!\r\n"), 1);
     EXPECT_FALSE(client.WriteTarget());
+    EXPECT_FALSE(client.HasNotificationRegistration());
+    client.UnregisterNotifications();
+    EXPECT_EQ(TraceCount("BLE: StopNotify failed on " + mouse.notify.toStdString() + ": "), 0);
+    EXPECT_FALSE(client.RegisterNotifications());
 }
 
 TEST_F(BluezClientTest, NotificationsArriveInOrderAndEmptyValuesAreDropped) {
-    const auto asleep = mock_.AddDevice(QStringLiteral("00:11:22:33:44:01"), kMouseAlias, false);
-    const auto mouse = mock_.AddDevice(QStringLiteral("00:11:22:33:44:02"), kMouseAlias, true);
+    const auto asleep = Add(1, false);
+    const auto mouse = Add(2);
     BluezClient& client = StartClient();
 
     // Values of characteristics nobody subscribed to are not notifications.
@@ -250,15 +239,11 @@ TEST_F(BluezClientTest, NotificationsArriveInOrderAndEmptyValuesAreDropped) {
     mock_.SetValue(mouse.notify, QByteArray::fromHex("c50264"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return values_->size() >= 3; }, kWaitMs));
     ASSERT_EQ(values_->size(), 3);
-    const QByteArray first = values_->at(0).at(0).toByteArray();
-    const QByteArray second = values_->at(1).at(0).toByteArray();
-    const QByteArray third = values_->at(2).at(0).toByteArray();
-    EXPECT_EQ(first, QByteArray::fromHex("a00102"));
-    EXPECT_EQ(second, QByteArray::fromHex("a9"));
-    EXPECT_EQ(third, QByteArray::fromHex("c50264"));
-    EXPECT_EQ(BluezClient::Classify(first), device::BleValueKind::kReadBackReply);
-    EXPECT_EQ(BluezClient::Classify(second), device::BleValueKind::kIgnored);
-    EXPECT_EQ(BluezClient::Classify(third), device::BleValueKind::kDeviceReport);
+    QList<QByteArray> got;
+    for (const QList<QVariant>& args : *values_) {
+        got.push_back(args.at(0).toByteArray().toHex());
+    }
+    EXPECT_EQ(got, (QList<QByteArray>{"a00102", "a9", "c50264"}));
     EXPECT_EQ(TraceCount("datasize 0\n"), 1);
 
     // A second registration keeps the subscription it has.
@@ -266,18 +251,25 @@ TEST_F(BluezClientTest, NotificationsArriveInOrderAndEmptyValuesAreDropped) {
     EXPECT_EQ(mock_.Calls(mouse.notify, QStringLiteral("StartNotify")).size(), 1);
 }
 
-TEST_F(BluezClientTest, UnregisteringStopsEachSubscriptionExactlyOnce) {
-    const auto mouse = mock_.AddDevice(QStringLiteral("00:11:22:33:44:02"), kMouseAlias, true);
+TEST_F(BluezClientTest, UnregisteringStopsOnceARefusalLeavesNothingAndARetryWorks) {
+    const auto mouse = Add(2);
     BluezClient& client = StartClient();
     Register();
 
     client.UnregisterNotifications();
     client.UnregisterNotifications();
     EXPECT_FALSE(client.HasNotificationRegistration());
+    mock_.SetFailing(mouse.notify, QStringLiteral("StartNotify"), true);
+    QSignalSpy refused(&client, &BluezClient::NotificationRegistered);
+    EXPECT_TRUE(client.RegisterNotifications());
+    ASSERT_TRUE(refused.wait(kWaitMs));
+    EXPECT_FALSE(refused.first().at(1).toBool());
+    EXPECT_FALSE(client.HasNotificationRegistration());
+    mock_.SetFailing(mouse.notify, QStringLiteral("StartNotify"), false);
     // Calls on one connection are handled in order, so the stop has been seen by now.
     EXPECT_EQ(mock_.Calls(mouse.notify, QStringLiteral("StopNotify")).size(), 1);
 
-    // Values after unregistering are no longer delivered.
+    // Values after unregistering or a refusal are not delivered; a retry registers again.
     mock_.SetValue(mouse.notify, QByteArray::fromHex("c50101"));
     Register();
     mock_.SetValue(mouse.notify, QByteArray::fromHex("c50202"));
@@ -287,7 +279,7 @@ TEST_F(BluezClientTest, UnregisteringStopsEachSubscriptionExactlyOnce) {
 }
 
 TEST_F(BluezClientTest, UnregisteringWhileTheSubscriptionIsUnderWayStopsItOnceConfirmed) {
-    const auto mouse = mock_.AddDevice(QStringLiteral("00:11:22:33:44:02"), kMouseAlias, true);
+    const auto mouse = Add(2);
     BluezClient& client = StartClient();
     QSignalSpy registered(&client, &BluezClient::NotificationRegistered);
 
@@ -301,41 +293,8 @@ TEST_F(BluezClientTest, UnregisteringWhileTheSubscriptionIsUnderWayStopsItOnceCo
     EXPECT_TRUE(registered.isEmpty());
 }
 
-TEST_F(BluezClientTest, RefusedSubscriptionLeavesNoRegistrationAndCanBeRetried) {
-    const auto mouse = mock_.AddDevice(QStringLiteral("00:11:22:33:44:02"), kMouseAlias, true);
-    mock_.SetFailing(mouse.notify, QStringLiteral("StartNotify"), true);
-    BluezClient& client = StartClient();
-    QSignalSpy registered(&client, &BluezClient::NotificationRegistered);
-
-    EXPECT_TRUE(client.RegisterNotifications());
-    ASSERT_TRUE(registered.wait(kWaitMs));
-    EXPECT_FALSE(registered.first().at(1).toBool());
-    EXPECT_FALSE(client.HasNotificationRegistration());
-    mock_.SetValue(mouse.notify, QByteArray::fromHex("c50101"));
-
-    mock_.SetFailing(mouse.notify, QStringLiteral("StartNotify"), false);
-    Register();
-    mock_.SetValue(mouse.notify, QByteArray::fromHex("c50202"));
-    ASSERT_TRUE(values_->wait(kWaitMs));
-    ASSERT_EQ(values_->size(), 1);
-    EXPECT_EQ(values_->at(0).at(0).toByteArray(), QByteArray::fromHex("c50202"));
-}
-
-TEST_F(BluezClientTest, RemovedMouseLeavesNothingToUnregister) {
-    const auto mouse = mock_.AddDevice(QStringLiteral("00:11:22:33:44:02"), kMouseAlias, true);
-    BluezClient& client = StartClient();
-    Register();
-
-    mock_.RemoveDevice(mouse);
-    ASSERT_TRUE(gone_->wait(kWaitMs));
-    EXPECT_FALSE(client.HasNotificationRegistration());
-    client.UnregisterNotifications();
-    EXPECT_EQ(TraceCount("BLE: StopNotify failed on " + mouse.notify.toStdString() + ": "), 0);
-    EXPECT_FALSE(client.RegisterNotifications());
-}
-
 TEST_F(BluezClientTest, DaemonLeavingEndsThePresence) {
-    mock_.AddDevice(QStringLiteral("00:11:22:33:44:02"), kMouseAlias, true);
+    Add(2);
     BluezClient& client = StartClient();
     ASSERT_TRUE(client.IsMousePresent());
     Register();

@@ -8,9 +8,7 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMetaType>
 #include <QDBusObjectPath>
-#include <QFile>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include "device/ble/bluez_types.h"
@@ -47,21 +45,6 @@ const QDBusArgument& operator>>(const QDBusArgument& arg, MockMethod& m) {
     return arg;
 }
 
-const char kBusConfig[] =
-    R"(<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-BUS Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>session</type>
-  <listen>unix:dir=@DIR@</listen>
-  <auth>EXTERNAL</auth>
-  <policy context="default">
-    <allow send_destination="*" eavesdrop="true"/>
-    <allow eavesdrop="true"/>
-    <allow own="*"/>
-  </policy>
-</busconfig>
-)";
-
 // Owns the bus daemon and the application object for the whole test process.
 class BusEnvironment : public ::testing::Environment {
 public:
@@ -97,21 +80,10 @@ private:
             0) {
             return QStringLiteral("python3-dbusmock is not installed");
         }
-        if (!dir_.isValid()) {
-            return QStringLiteral("no temporary folder");
-        }
-        const QString config_path = dir_.filePath(QStringLiteral("bus.conf"));
-        QFile config(config_path);
-        if (!config.open(QIODevice::WriteOnly)) {
-            return QStringLiteral("cannot write the bus configuration");
-        }
-        config.write(QByteArray(kBusConfig).replace("@DIR@", dir_.path().toUtf8()));
-        config.close();
-
         daemon_ = std::make_unique<QProcess>();
         daemon_->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        daemon_->start(daemon, {QStringLiteral("--config-file=") + config_path,
-                                QStringLiteral("--print-address=1"), QStringLiteral("--nofork")});
+        daemon_->start(daemon, {QStringLiteral("--session"), QStringLiteral("--print-address=1"),
+                                QStringLiteral("--nofork")});
         if (!daemon_->waitForStarted(kCallTimeoutMs)) {
             return QStringLiteral("dbus-daemon did not start");
         }
@@ -135,7 +107,6 @@ private:
     }
 
     std::unique_ptr<QCoreApplication> app_;
-    QTemporaryDir dir_;
     std::unique_ptr<QProcess> daemon_;
     QString skip_reason_;
 };
@@ -344,10 +315,6 @@ QList<QVariantList> BluezMock::Calls(const QString& path, const QString& method)
     }
     log.endArray();
     return calls;
-}
-
-void BluezMock::ClearCalls(const QString& path) {
-    MockCall(path, kMockInterface, QStringLiteral("ClearCalls"), {});
 }
 
 }  // namespace talvik::testing

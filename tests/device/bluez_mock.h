@@ -57,7 +57,6 @@ public:
 
     // Arguments of every call of method on the object at path, oldest first.
     QList<QVariantList> Calls(const QString& path, const QString& method);
-    void ClearCalls(const QString& path);
 
 private:
     QDBusMessage MockCall(const QString& path, const QString& interface, const QString& method,

@@ -64,7 +64,12 @@ TEST_F(MacroStoreTest, RecordOfAKeyPressAndReleaseMatchesItsBytes) {
     EXPECT_EQ(bytes, expected);
 }
 
-TEST_F(MacroStoreTest, EmptyListSavesAnEmptyFileAndLoadsBackEmpty) {
+TEST_F(MacroStoreTest, MissingFileLeavesTheListEmptyListSavesAnEmptyFile) {
+    MacroList kept;
+    kept.push_back(MakeMacro(u"kept"));
+    EXPECT_TRUE(store.LoadMacros(kept).file_missing);
+    EXPECT_EQ(kept.size(), 1u);
+    EXPECT_FALSE(std::filesystem::exists(folder.path() / "ms_5"));
     ASSERT_TRUE(store.SaveMacros({}).ok());
     EXPECT_EQ(std::filesystem::file_size(File()), 0u);
     MacroList list;
@@ -72,15 +77,6 @@ TEST_F(MacroStoreTest, EmptyListSavesAnEmptyFileAndLoadsBackEmpty) {
     EXPECT_TRUE(list.empty());
     EXPECT_FALSE(report.damaged);
     EXPECT_FALSE(report.file_missing);
-}
-
-TEST_F(MacroStoreTest, MissingFileLeavesTheListAndCreatesNothing) {
-    MacroList list;
-    list.push_back(MakeMacro(u"kept"));
-    const LoadReport report = store.LoadMacros(list);
-    EXPECT_TRUE(report.file_missing);
-    EXPECT_EQ(list.size(), 1u);
-    EXPECT_FALSE(std::filesystem::exists(folder.path() / "ms_5"));
 }
 
 TEST_F(MacroStoreTest, RecordsRoundTripInListOrder) {
@@ -114,17 +110,11 @@ TEST_F(MacroStoreTest, NewMacrosAreNamedByTheTextAndTheNextNumber) {
     const MacroStore::Added added = store.AddNewMacro(list);
     EXPECT_TRUE(added.save.ok());
     EXPECT_EQ(ReadName(added.record.name), u"M3_1");
-    EXPECT_EQ(added.record.action_count, 0);
-    EXPECT_EQ(added.record.repeat, 0);
     EXPECT_EQ(&added.record, list.back().get());
     EXPECT_EQ(ReadName(store.AddNewMacro(list).record.name), u"M4");
     EXPECT_EQ(std::filesystem::file_size(File()), 4 * 3096u);
-}
-
-TEST_F(MacroStoreTest, ALongTextKeepsTheNumberWhole) {
-    texts.Set("add_macro_text", std::string(30, 'x'));
-    MacroList list;
-    for (int i = 0; i < 9; ++i) {
+    texts.Set("add_macro_text", std::string(30, 'x'));  // a long text keeps the number whole
+    for (int i = 0; i < 5; ++i) {
         list.push_back(MakeMacro(u"other"));
     }
     EXPECT_EQ(ReadName(store.AddNewMacro(list).record.name), std::u16string(21, u'x') + u"10");
@@ -142,7 +132,6 @@ TEST(MacroUnits, CountsTheMouseBudget) {
     EXPECT_EQ(MacroUnits(actions, 190), 193);
     actions[3].delay = 200;
     EXPECT_EQ(MacroUnits(actions, 190), 194);
-    EXPECT_GT(MacroUnits(actions, 190), kMaxMacroUnits);
     // Counts outside the record never read past it.
     EXPECT_EQ(MacroUnits(actions, 1000), 194);
     EXPECT_EQ(MacroUnits(actions, -5), 0);
@@ -233,7 +222,7 @@ TEST_F(MacroStoreTest, BackgroundSavesWriteTheListAsItWasHandedOver) {
 }
 
 TEST_F(MacroStoreTest, SaveReportsAFolderThatCannotBeCreated) {
-    WriteBytes(folder.path() / "ms_5", "x", 1);  // a file where the folder belongs
+    test::WriteBytes(folder.path() / "ms_5", "x", 1);  // a file where the folder belongs
     const FileStatus status = store.SaveMacros({});
     EXPECT_EQ(status.error, FileError::kCannotCreate);
     EXPECT_NE(status.detail.find("ms_5"), std::string::npos);

@@ -1,3 +1,4 @@
+// Decoding the blocks the mouse reads back, and what is refused before it reaches a profile.
 #include <gtest/gtest.h>
 
 #include "profile/profile_defaults.h"
@@ -16,27 +17,22 @@ std::array<std::uint8_t, 56> SensorReply() {
     return r;
 }
 
-TEST(DecodeSensor, DpiCountsFromZeroInFiftyDpiUnits) {
+TEST(DecodeSensor, DpiCountsFromZeroInFiftyDpiUnitsFlaggedStagesAbove300) {
     auto r = SensorReply();
     r[8] = 0x0F;
-    const auto s = DecodeSensorBlock(r);
-    ASSERT_TRUE(s);
-    EXPECT_EQ(s->dpi_value[0], 16);
-    EXPECT_EQ(s->dpi_value_y[0], 16);
-}
-
-TEST(DecodeSensor, FlaggedStagesMoveUpAbove300Units) {
-    auto r = SensorReply();
+    EXPECT_EQ(DecodeSensorBlock(r)->dpi_value[0], 16);
+    EXPECT_EQ(DecodeSensorBlock(r)->dpi_value_y[0], 16);
     r[6] = 0x01;
     r[8] = 0x2B;
     r[16] = 0x01;
     EXPECT_EQ(DecodeSensorBlock(r)->dpi_value[0], 300);
     r[8] = 0x2C;
-    const auto s = DecodeSensorBlock(r);
-    EXPECT_EQ(s->dpi_value[0], 601);
-    EXPECT_EQ(s->dpi_value_y[0], 301);
+    EXPECT_EQ(DecodeSensorBlock(r)->dpi_value[0], 601);
+    EXPECT_EQ(DecodeSensorBlock(r)->dpi_value_y[0], 301);
     r[6] = 0x00;
     EXPECT_EQ(DecodeSensorBlock(r)->dpi_value[0], 301);
+    EXPECT_FALSE(DecodeSensorBlock(std::span(r).first(48)));
+    EXPECT_TRUE(DecodeSensorBlock(std::span(r).first(49)));
 }
 
 TEST(DecodeSensor, OptionsStageEnabledBitsAndColours) {
@@ -45,57 +41,29 @@ TEST(DecodeSensor, OptionsStageEnabledBitsAndColours) {
     r[4] = 0x01;
     r[5] = 0x81;
     r[24] = 8;
-    r[25 + 21] = 0x11;
-    r[26 + 21] = 0x22;
-    r[27 + 21] = 0x33;
+    r[46] = 0x11;
+    r[47] = 0x22;
+    r[48] = 0x33;
     const auto s = DecodeSensorBlock(r);
-    EXPECT_EQ(s->lift_off_distance, 1);
-    EXPECT_EQ(s->ripple_control, 0);
-    EXPECT_EQ(s->angle_snap, 0);
-    EXPECT_EQ(s->motion_sync, 1);
+    EXPECT_EQ((std::array{s->lift_off_distance, s->ripple_control, s->angle_snap, s->motion_sync}),
+              (std::array{1, 0, 0, 1}));
     EXPECT_EQ(s->dpi_enabled, (std::array<int, 8>{1, 0, 0, 0, 0, 0, 0, 1}));
     EXPECT_EQ(s->current_dpi_stage, 7);
     EXPECT_EQ(s->dpi_color[7], 0x332211u);
 }
 
-TEST(DecodeSensor, ShortReplyIsRejected) {
-    const auto r = SensorReply();
-    EXPECT_FALSE(DecodeSensorBlock(std::span(r).first(48)));
-    EXPECT_TRUE(DecodeSensorBlock(std::span(r).first(49)));
-}
-
-TEST(DecodeSensor, WhatTheSensorPacketWritesReadsBackAsTheProfile) {
-    auto p = profile::CreateProfile();
-    p->dpi_value[0] = 17;  // the mouse reports count - 1 of what it received / 50
-    CommandPacket w = BuildSensorPacket(*p);
-    // The mouse keeps DPI as a count of 50 DPI steps from zero.
-    for (int k = 0; k < 8; ++k) {
-        const int count = std::max(0, p->dpi_value[k] - 1);
-        w.bytes[8 + k] = static_cast<std::uint8_t>(count);
-        w.bytes[16 + k] = static_cast<std::uint8_t>(count >> 8);
-    }
-    auto q = profile::CreateProfile();
-    q->current_dpi_stage = 5;
-    EXPECT_EQ(StoreSensorSettings(*DecodeSensorBlock(w.bytes), *q), 0);
-    EXPECT_EQ(q->dpi_value[6], 1) << "a count of zero is the smallest DPI";
-    EXPECT_EQ(q->current_dpi_stage, p->current_dpi_stage);
-    EXPECT_EQ(q->dpi_value[0], 17);
-    EXPECT_EQ(q->dpi_value[5], 80);
-}
-
 TEST(StoreSensor, OutOfRangeValuesKeepTheProfile) {
     auto r = SensorReply();
-    r[3] = 0x23;      // lift-off 2, ripple 3: beyond two options each
-    r[24] = 0;        // no stage 0
-    r[8 + 1] = 0xFF;  // stage 1: 0xFFFF + 1 units
-    r[16 + 1] = 0xFF;
-    r[8 + 2] = 0x07;  // stage 2: 0x208 = 520 units, the largest
-    r[16 + 2] = 0x02;
+    r[3] = 0x23;  // lift-off 2, ripple 3: beyond two options each
+    r[24] = 0;    // no stage 0
+    r[9] = 0xFF;  // stage 1: 0xFFFF + 1 units
+    r[17] = 0xFF;
+    r[10] = 0x07;  // stage 2: 0x208 = 520 units, the largest
+    r[18] = 0x02;
     auto p = profile::CreateProfile();
     p->dpi_value[1] = 77;
     p->dpi_value_y[1] = 78;
-    const int rejected = StoreSensorSettings(*DecodeSensorBlock(r), *p);
-    EXPECT_EQ(rejected, 4);
+    EXPECT_EQ(StoreSensorSettings(*DecodeSensorBlock(r), *p), 4);
     EXPECT_EQ(p->lift_off_distance, 0);
     EXPECT_EQ(p->ripple_control, 1);
     EXPECT_EQ(p->current_dpi_stage, 1);
@@ -107,42 +75,33 @@ TEST(StoreSensor, OutOfRangeValuesKeepTheProfile) {
     EXPECT_EQ(p->current_dpi_stage, 1);
 }
 
-TEST(DecodeLight, ExampleAndIgnoredHeader) {
+TEST(DecodeLight, ExampleIgnoredHeaderAndRejectedValues) {
     std::array<std::uint8_t, 15> r{0xEE, 0xEE, 0, 0xC0, 0xA3, 0x58, 1, 2, 3, 4, 5};
     const auto s = DecodeLightBlock(r);
     ASSERT_TRUE(s);
-    EXPECT_EQ(s->light_mode, 12);
-    EXPECT_EQ(s->breath_speed, 6);
-    EXPECT_EQ(s->brightness, 8);
-    EXPECT_EQ(s->sleep_timer, 0xA5);
+    EXPECT_EQ((std::array{s->light_mode, s->breath_speed, s->brightness, s->sleep_timer,
+                          s->light_off_time, s->key_debounce}),
+              (std::array{12, 6, 8, 0xA5, 4, 5}));
     EXPECT_EQ(s->light_color, 0x030201u);
-    EXPECT_EQ(s->light_off_time, 4);
-    EXPECT_EQ(s->key_debounce, 5);
     EXPECT_FALSE(DecodeLightBlock(std::span(r).first(10)));
-}
 
-TEST(DecodeLight, BreathSpeedAndEffectBeyondTheirRangesAreRejected) {
-    std::array<std::uint8_t, 15> r{5, 15, 0, 0x20, 0x0F, 0x58};
+    r = {5, 15, 0, 0x20, 0x0F, 0x58};  // breath speed 15
     auto p = profile::CreateProfile();
     EXPECT_EQ(StoreLightSettings(*DecodeLightBlock(r), *p), 1);
     EXPECT_EQ(p->breath_speed, 6);
     EXPECT_EQ(p->light_mode, 2);
-    // Effects 13..15 fit the nibble but are no item of the effect list.
-    r[3] = 0xD0;
+    r[3] = 0xD0;  // effects 13..15 fit the nibble but are no item of the list
     r[4] = 0x03;
     EXPECT_EQ(StoreLightSettings(*DecodeLightBlock(r), *p), 1);
     EXPECT_EQ(p->light_mode, 2);
 }
 
 TEST(DecodePolling, NibblesAreIndexPlusOne) {
+    auto q = profile::CreateProfile();
+    q->polling_rate = 1;
+    q->polling_rate_hs = 6;
     auto p = profile::CreateProfile();
-    const CommandPacket w = [] {
-        auto q = profile::CreateProfile();
-        q->polling_rate = 1;
-        q->polling_rate_hs = 6;
-        return BuildPollingPacket(*q);
-    }();
-    EXPECT_EQ(StorePollingSettings(*DecodePollingBlock(w.bytes), *p), 0);
+    EXPECT_EQ(StorePollingSettings(*DecodePollingBlock(BuildPollingPacket(*q).bytes), *p), 0);
     EXPECT_EQ(p->polling_rate, 1);
     EXPECT_EQ(p->polling_rate_hs, 6);
     const std::array<std::uint8_t, 9> bad{6, 9, 0, 0x80};  // rate 0 - 1, high speed 8 - 1
@@ -168,23 +127,20 @@ TEST(DecodeBle, PollingCodeSensorAndLightOffsets) {
     EXPECT_EQ(s->sensor->current_dpi_stage, 2);
     EXPECT_EQ(s->light->light_mode, 5);
     EXPECT_EQ(s->light->breath_speed, 6);
-    EXPECT_EQ(BlePollingCodeToRate(8), 0);
-    EXPECT_EQ(BlePollingCodeToRate(1), 3);
-    EXPECT_EQ(BlePollingCodeToRate(2), 2);
+    EXPECT_EQ(
+        (std::array{BlePollingCodeToRate(8), BlePollingCodeToRate(1), BlePollingCodeToRate(2)}),
+        (std::array{0, 3, 2}));
     const auto partial = DecodeBleReply(std::span(v).first(50));
     ASSERT_TRUE(partial);
-    EXPECT_TRUE(partial->sensor);
-    EXPECT_FALSE(partial->light);
+    EXPECT_TRUE(partial->sensor && !partial->light);
     v[0] = 0xA2;
     EXPECT_FALSE(DecodeBleReply(v));
 }
 
 TEST(MouseReports, EverySourceForm) {
     const std::array<std::uint8_t, 5> in{3, 0xC5, 0x10, 4, 0};
-    const auto r = ReportFromReceiver(in);
-    ASSERT_TRUE(r);
-    EXPECT_EQ(r->a(), 0x10C5);
-    EXPECT_EQ(r->b(), 0x0004);
+    EXPECT_EQ(ReportFromReceiver(in)->a(), 0x10C5);
+    EXPECT_EQ(ReportFromReceiver(in)->b(), 0x0004);
     EXPECT_FALSE(ReportFromReceiver(std::span(in).first(4)));
     const std::array<std::uint8_t, 4> ble{0xC5, 0x40, 5, 57};
     EXPECT_EQ(ReportFromBle(ble)->val_hi, 57);
@@ -194,10 +150,8 @@ TEST(MouseReports, EverySourceForm) {
     EXPECT_EQ(code, 0x40C53905u);
     const auto d = ReportFromDriverEvent(code);
     ASSERT_TRUE(d);
-    EXPECT_EQ(d->marker, 0xC5);
-    EXPECT_EQ(d->type, 0x40);
-    EXPECT_EQ(d->val_lo, 5);
-    EXPECT_EQ(d->val_hi, 0x39);
+    EXPECT_EQ((std::array{d->marker, d->type, d->val_lo, d->val_hi}),
+              (std::array<std::uint8_t, 4>{0xC5, 0x40, 5, 0x39}));
     EXPECT_FALSE(ReportFromDriverEvent(0x0FFF0000));
     EXPECT_FALSE(ReportFromDriverEvent(0x90010000));
     EXPECT_TRUE(ReportFromDriverEvent(0x90000000));

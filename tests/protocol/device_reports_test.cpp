@@ -1,3 +1,4 @@
+// The report handlers: what each report changes on the page, what is saved, and what is refused.
 #include "protocol/device_reports.h"
 
 #include <gtest/gtest.h>
@@ -11,15 +12,13 @@ namespace talvik::protocol {
 namespace {
 
 using testing::FakeEvents;
+using Log = std::vector<std::string>;
 
 class FakeVendor final : public VendorLibrary {
 public:
     void SetVidPid(int, int) override {}
     void OpenDevMonitor(const TalvikWindowHandle*, std::uint32_t, std::uint32_t) override {}
-    bool OpenFeatureDevice() override {
-        ++opens;
-        return true;
-    }
+    bool OpenFeatureDevice() override { return ++opens > 0; }
     void CloseFeatureDevice() override { ++closes; }
     void CloseDevMonitor() override {}
     bool SetFeature(std::span<const std::uint8_t>) override { return true; }
@@ -29,7 +28,8 @@ public:
 };
 
 struct ReportRig {
-    ReportRig() {
+    explicit ReportRig(bool with_library = true)
+        : reports(state, events, with_library ? vendor_ptr : nullptr) {
         state.profiles.push_back(profile::CreateProfile());
         state.current_profile = state.profiles[0].get();
         *state.applied_profile = *state.current_profile;
@@ -38,12 +38,22 @@ struct ReportRig {
     profile::ProfileInfo& current() { return *state.current_profile; }
     profile::ProfileInfo& applied() { return *state.applied_profile; }
     const LinkFlags& links() const { return state.links.flags(); }
+    // The same report through every handler.
+    void OnEveryLink(std::uint8_t marker, std::uint8_t type, std::uint8_t lo, std::uint8_t hi) {
+        const auto a = static_cast<std::uint16_t>(marker | type << 8);
+        const auto b = static_cast<std::uint16_t>(lo | hi << 8);
+        reports.HandleReport24g(a, b);
+        reports.HandleReport4k(a, b);
+        reports.HandleReportBle(a, b);
+        const std::uint8_t raw[5] = {3, marker, type, lo, hi};
+        reports.HandleReport4kB(raw);
+    }
 
     SessionState state;
     FakeEvents events;
     std::shared_ptr<FakeVendor> vendor_ptr = std::make_shared<FakeVendor>();
     FakeVendor& vendor = *vendor_ptr;
-    DeviceReports reports{state, events, vendor_ptr};
+    DeviceReports reports;
 };
 
 std::uint16_t A(std::uint8_t marker, std::uint8_t type) {
@@ -53,127 +63,88 @@ std::uint16_t B(std::uint8_t lo, std::uint8_t hi = 0) {
     return static_cast<std::uint16_t>(lo | hi << 8);
 }
 
-TEST(StageReports, MarkedStageSwitchIsAnnouncedAndSaved) {
+TEST(StageReports, MarkedSwitchesAreSavedUnmarkedOnlyShownPendingEditsKept) {
     ReportRig rig;
     rig.reports.HandleReport24g(A(0xC5, 0x10), B(3));
-    EXPECT_EQ(rig.current().current_dpi_stage, 2);
-    EXPECT_EQ(rig.events.log, (std::vector<std::string>{"stage 2 32", "save"}));
+    EXPECT_EQ(rig.events.log, (Log{"stage 2 32", "save"}));
     EXPECT_EQ(rig.applied().current_dpi_stage, 2);
-}
-
-TEST(StageReports, UnmarkedStageSwitchIsShownButNotSaved) {
-    ReportRig rig;
-    rig.reports.HandleReport24g(A(0x00, 0x10), B(3));
-    EXPECT_EQ(rig.current().current_dpi_stage, 2);
-    EXPECT_EQ(rig.events.log, (std::vector<std::string>{"stage 2 32"}));
-    EXPECT_EQ(rig.applied().current_dpi_stage, 1);
-}
-
-TEST(StageReports, StagesOutsideOneToEightAreIgnoredOnEveryLink) {
-    ReportRig rig;
-    for (std::uint8_t stage : {0, 9, 0xFF}) {
-        rig.reports.HandleReport24g(A(0xC5, 0x10), B(stage));
-        rig.reports.HandleReport4k(A(0xC5, 0x10), B(stage));
-        rig.reports.HandleReportBle(A(0xC5, 0x10), B(stage));
-        const std::uint8_t raw[5] = {3, 0xC5, 0x10, stage, 0};
-        rig.reports.HandleReport4kB(raw);
-    }
-    EXPECT_EQ(rig.current().current_dpi_stage, 1);
-    EXPECT_TRUE(rig.events.log.empty());
-}
-
-TEST(StageReports, SavingKeepsEditsThatWereNotSentYet) {
-    ReportRig rig;
+    rig.reports.HandleReport24g(A(0x00, 0x10), B(4));
+    EXPECT_EQ(rig.current().current_dpi_stage, 3);
+    EXPECT_EQ(rig.applied().current_dpi_stage, 2) << "unmarked: not saved";
     rig.current().brightness = 3;  // edited, apply pending
     rig.reports.HandleReport4k(A(0xC5, 0x10), B(8));
     EXPECT_EQ(rig.applied().current_dpi_stage, 7);
     EXPECT_EQ(rig.applied().brightness, 8) << "the pending edit still differs from applied";
 }
 
-TEST(PollingReports, FourKReportSetsOnlyTheHighSpeedRate) {
+TEST(Reports, ValuesOutsideTheirOptionsAreIgnoredOnEveryLink) {
     ReportRig rig;
-    rig.current().polling_rate = 1;
-    rig.reports.HandleReport4k(A(0xC5, 0x20), B(0x43));
-    EXPECT_EQ(rig.current().polling_rate_hs, 3);
-    EXPECT_EQ(rig.current().polling_rate, 1);
-    EXPECT_EQ(rig.events.log, (std::vector<std::string>{"polling", "save"}));
-}
-
-TEST(PollingReports, ReceiverReportsSetBothRates) {
-    ReportRig rig;
-    rig.reports.HandleReport24g(A(0xC5, 0x20), B(0x71));
-    EXPECT_EQ(rig.current().polling_rate, 0);
-    EXPECT_EQ(rig.current().polling_rate_hs, 6);
-    EXPECT_EQ(rig.applied().polling_rate_hs, 6);
-    rig.reports.HandleReportBle(A(0xC5, 0x20), B(0x22));
-    EXPECT_EQ(rig.current().polling_rate, 0) << "no effect over Bluetooth LE";
-}
-
-TEST(PollingReports, NibblesBeyondTheOptionsAreRejected) {
-    ReportRig rig;
+    for (std::uint8_t stage : {0, 9, 0xFF}) {
+        rig.OnEveryLink(0xC5, 0x10, stage, 0);
+    }
     for (std::uint8_t v : {0x00, 0x05, 0x81, 0x10, 0xF4}) {
         rig.reports.HandleReport24g(A(0xC5, 0x20), B(v));
         const std::uint8_t raw[5] = {3, 0xC5, 0x20, v, 0};
         rig.reports.HandleReport4kB(raw);
     }
     rig.reports.HandleReport4k(A(0xC5, 0x20), B(0x84));
+    EXPECT_EQ(rig.current().current_dpi_stage, 1);
     EXPECT_EQ(rig.current().polling_rate, 3);
     EXPECT_EQ(rig.current().polling_rate_hs, 3);
-    EXPECT_TRUE(rig.events.log.empty());
+    EXPECT_TRUE(rig.events.log.empty()) << rig.events.log.front();
 }
 
-TEST(BatteryReports, LevelRestartsTheWatchdogAndKeepsTheLink) {
+TEST(PollingReports, FourKSetsOnlyTheHighSpeedRateReceiversBothBluetoothNone) {
+    ReportRig rig;
+    rig.current().polling_rate = 1;
+    rig.reports.HandleReport4k(A(0xC5, 0x20), B(0x43));
+    EXPECT_EQ(rig.current().polling_rate_hs, 3);
+    EXPECT_EQ(rig.current().polling_rate, 1);
+    EXPECT_EQ(rig.events.log, (Log{"polling", "save"}));
+    rig.reports.HandleReport24g(A(0xC5, 0x20), B(0x71));
+    EXPECT_EQ(rig.current().polling_rate, 0);
+    EXPECT_EQ(rig.applied().polling_rate_hs, 6);
+    rig.reports.HandleReportBle(A(0xC5, 0x20), B(0x22));
+    EXPECT_EQ(rig.current().polling_rate, 0);
+}
+
+TEST(BatteryReports, LevelRestartsTheWatchdogWhoseEndDropsTheLink) {
     ReportRig rig;
     rig.reports.HandleReport24g(A(0xC5, 0x40), B(5, 57));
     EXPECT_EQ(rig.events.Last("level"), "level 57");
     EXPECT_EQ(rig.events.timers.at(DeviceTimer::kWatchdog24g), kWatchdogMs);
-    EXPECT_TRUE(rig.links().link_24g);
-    EXPECT_TRUE(rig.links().any_link);
-    EXPECT_TRUE(rig.events.links.link_24g) << "the page heard of the link";
+    EXPECT_TRUE(rig.events.links.link_24g && rig.events.links.any_link) << "the page heard";
     EXPECT_EQ(rig.events.Count("ready"), 1);
-    // Six silent seconds end the link.
     rig.reports.OnTimer(DeviceTimer::kWatchdog24g);
-    EXPECT_FALSE(rig.links().link_24g);
-    EXPECT_FALSE(rig.links().any_link);
-    EXPECT_FALSE(rig.events.links.any_link);
-}
-
-TEST(BatteryReports, EveryTypeWithTheBatteryBitButFifty) {
-    for (std::uint8_t type : {0x40, 0x60, 0x70, 0xC0, 0xFF}) {
-        ReportRig rig;
-        rig.reports.HandleReport4k(A(0xC5, type), B(1, 40));
-        EXPECT_EQ(rig.events.Last("level"), "level 40") << int(type);
-        EXPECT_TRUE(rig.links().link_4k) << int(type);
-    }
-    ReportRig rig;
-    rig.reports.HandleReport4k(A(0xC5, 0x50), B(1, 40));
-    rig.reports.HandleReport4k(A(0x00, 0x40), B(1, 40));
-    EXPECT_EQ(rig.events.Last("level"), "");
-    EXPECT_FALSE(rig.links().link_4k);
-}
-
-TEST(BatteryReports, LevelsOutsideTheRangeAreNotShown) {
-    ReportRig rig;
+    EXPECT_FALSE(rig.links().link_24g || rig.links().any_link || rig.events.links.any_link);
+    // Out of range levels: "-" on the receivers; Bluetooth shows 0 and keeps no receiver link.
     rig.reports.HandleReport24g(A(0xC5, 0x40), B(1, 0));
     rig.reports.HandleReport24g(A(0xC5, 0x40), B(1, 101));
     EXPECT_EQ(rig.events.Count("level -"), 2);
     ReportRig ble;
     ble.reports.HandleReportBle(A(0xC5, 0x40), B(1, 0));
     EXPECT_EQ(ble.events.Last("level"), "level 0");
-    EXPECT_FALSE(ble.links().link_24g) << "Bluetooth reports keep no receiver link";
+    EXPECT_FALSE(ble.links().link_24g);
     EXPECT_TRUE(ble.events.timers.empty());
 }
 
-TEST(BatteryReports, ChargingThenFull) {
+TEST(BatteryReports, EveryTypeWithTheBatteryBitButFiftyAndOnlyMarked) {
+    for (std::uint8_t type : {0x40, 0x60, 0x70, 0xC0, 0xFF, 0x50}) {
+        ReportRig rig;
+        rig.reports.HandleReport4k(A(0xC5, type), B(1, 40));
+        rig.reports.HandleReport4k(A(0x00, 0x40), B(1, 41));
+        EXPECT_EQ(rig.events.Last("level"), type == 0x50 ? "" : "level 40") << int(type);
+        EXPECT_EQ(rig.links().link_4k, type != 0x50) << int(type);
+    }
+}
+
+TEST(BatteryReports, ChargingFullAndTheWiredMouseEndingReceiverLinks) {
     ReportRig rig;
     rig.reports.HandleReport24g(A(0xC5, 0x40), B(3));
     EXPECT_EQ(rig.events.Last("charging"), "charging");
     rig.reports.HandleReport24g(A(0xC5, 0x40), B(2));
     EXPECT_EQ(rig.events.log.back(), "full");
-}
 
-TEST(BatteryReports, WiredMouseEndsTheReceiverLinks) {
-    ReportRig rig;
     LinkFlags flags;
     flags.wired = WiredState::kConnected;
     flags.link_4k_b = true;
@@ -190,15 +161,13 @@ TEST(BatteryReports, WiredMouseEndsTheReceiverLinks) {
 TEST(SaveOnlyReports, SaveOnFeatureLinksButNotFourKB) {
     ReportRig rig;
     rig.reports.HandleReport24g(A(0xC5, 0x80), B(5));
-    EXPECT_EQ(rig.events.Count("save"), 1);
     rig.reports.HandleReport24g(A(0xC5, 0x80), B(6));
-    rig.reports.HandleReport24g(A(0xC5, 0x80), B(0));
     const std::uint8_t raw[5] = {3, 0xC5, 0x80, 1, 0};
     rig.reports.HandleReport4kB(raw);
     EXPECT_EQ(rig.events.Count("save"), 1);
 }
 
-TEST(Links, EveryLinkCountsAndEachChangeIsAnnouncedOnce) {
+TEST(Links, EachChangeIsAnnouncedOnceAndBluetoothEndsTheReceivers) {
     ReportRig rig;
     rig.reports.SetLink4kB(true);
     rig.reports.SetLink24g(true);
@@ -208,10 +177,7 @@ TEST(Links, EveryLinkCountsAndEachChangeIsAnnouncedOnce) {
     EXPECT_EQ(rig.events.Count("links"), 3);
     rig.reports.OnTimer(DeviceTimer::kWatchdog4kB);
     EXPECT_FALSE(rig.links().any_link);
-}
 
-TEST(Links, BluetoothEndsTheReceiverLinksAndTheirWatchdogs) {
-    ReportRig rig;
     rig.reports.SetLink24g(true);
     rig.events.StartTimer(DeviceTimer::kWatchdog24g, kWatchdogMs);
     rig.reports.SetBleLink(true);
@@ -228,56 +194,38 @@ TEST(DriverEvents, PlugOpensAfterASecondUnplugCloses) {
     EXPECT_EQ(rig.vendor.opens, 0);
     rig.reports.OnTimer(DeviceTimer::kWiredOpen);
     EXPECT_EQ(rig.vendor.opens, 1);
-    EXPECT_TRUE(rig.links().wired_up());
-    // The worker reaches the cable only through the handle.
-    EXPECT_EQ(rig.state.handles.wired.get(), &rig.vendor);
+    EXPECT_TRUE(rig.links().wired_up() && rig.links().any_link);
+    EXPECT_EQ(rig.state.handles.wired.get(), &rig.vendor) << "the worker's only way to the cable";
     EXPECT_EQ(rig.events.Count("charging"), 1);
-    EXPECT_TRUE(rig.links().any_link);
     EXPECT_EQ(rig.events.Count("ready"), 1);
-    // A second plug event while connected does nothing.
-    rig.reports.OnDriverEvent(kDriverArrived);
+    rig.reports.OnDriverEvent(kDriverArrived);  // while connected: nothing
     EXPECT_FALSE(rig.events.Running(DeviceTimer::kWiredOpen));
 
+    rig.reports.OnDriverEvent(kDriverRemoved);
+    EXPECT_EQ(rig.events.log.back(), "power unknown");
     rig.reports.OnDriverEvent(kDriverRemoved);
     EXPECT_EQ(rig.links().wired, WiredState::kUnplugged);
     EXPECT_EQ(rig.state.handles.wired, nullptr);
     EXPECT_EQ(rig.vendor.closes, 1);
     EXPECT_FALSE(rig.links().any_link);
-    EXPECT_EQ(rig.events.log.back(), "power unknown");
-    rig.reports.OnDriverEvent(kDriverRemoved);
-    EXPECT_EQ(rig.vendor.closes, 1);
 
-    rig.reports.OnDriverEvent(kDriverArrived);
-    rig.reports.OnTimer(DeviceTimer::kWiredOpen);
-    EXPECT_EQ(rig.vendor.opens, 2);
-}
-
-TEST(DriverEvents, RemovalBeforeTheOpenCancelsIt) {
-    ReportRig rig;
+    // A removal before the open cancels it.
     rig.reports.OnDriverEvent(kDriverArrived);
     rig.reports.OnDriverEvent(kDriverRemoved);
     rig.reports.OnTimer(DeviceTimer::kWiredOpen);
-    EXPECT_EQ(rig.vendor.opens, 0);
-    EXPECT_FALSE(rig.links().wired_up());
+    EXPECT_EQ(rig.vendor.opens, 1);
 }
 
 TEST(DriverEvents, WithoutTheLibraryTheWiredLinkStaysDown) {
-    SessionState state;
-    state.profiles.push_back(profile::CreateProfile());
-    state.current_profile = state.profiles[0].get();
-    FakeEvents events;
-    DeviceReports reports(state, events, nullptr);
-    reports.OnDriverEvent(kDriverArrived);
-    reports.OnTimer(DeviceTimer::kWiredOpen);
-    EXPECT_FALSE(state.links.flags().wired_up());
-    reports.OnDriverEvent(kDriverRemoved);
-    EXPECT_EQ(state.links.flags().wired, WiredState::kUnplugged);
+    ReportRig rig(false);
+    rig.reports.OnDriverEvent(kDriverArrived);
+    rig.reports.OnTimer(DeviceTimer::kWiredOpen);
+    EXPECT_FALSE(rig.links().wired_up());
 }
 
 TEST(DriverEvents, DataEventsReachThe24gHandler) {
     ReportRig rig;
     rig.reports.OnDriverEvent(DriverDataCode(0x10C5, 0x0004));
-    EXPECT_EQ(rig.current().current_dpi_stage, 3);
     rig.reports.OnDriverEvent(0x0FFF0004);
     rig.reports.OnDriverEvent(kDriverOther);
     EXPECT_EQ(rig.current().current_dpi_stage, 3);
@@ -300,13 +248,13 @@ TEST(BleNotifications, SettingsReplyIgnoredValuesAndReports) {
     EXPECT_EQ(rig.current().light_mode, 3);
     EXPECT_EQ(std::memcmp(&rig.current(), &rig.applied(), sizeof(profile::ProfileInfo)), 0);
     EXPECT_FALSE(rig.state.force_full_apply);
-    EXPECT_EQ(rig.events.log, (std::vector<std::string>{"read back", "save", "finish read"}));
+    EXPECT_EQ(rig.events.log, (Log{"read back", "save", "finish read"}));
 
-    const std::vector<std::uint8_t> ignored{0xA2, 0xC5, 0x10, 1};
-    rig.reports.OnBleNotification(ignored);
+    rig.reports.OnBleNotification(std::vector<std::uint8_t>{0xA2, 0xC5, 0x10, 1});
+    rig.reports.OnBleNotification(std::vector<std::uint8_t>{0xA0, 0x01});  // no sensor block
     EXPECT_EQ(rig.current().current_dpi_stage, 5);
-    const std::vector<std::uint8_t> stage{0xC5, 0x10, 1, 0};
-    rig.reports.OnBleNotification(stage);
+    EXPECT_EQ(rig.current().dpi_value[0], 32);
+    rig.reports.OnBleNotification(std::vector<std::uint8_t>{0xC5, 0x10, 1, 0});
     EXPECT_EQ(rig.current().current_dpi_stage, 0);
 }
 

@@ -1,3 +1,4 @@
+// Commands and block reads on each link against the virtual mouse, pauses in virtual time.
 #include "protocol/exchange.h"
 
 #include <gtest/gtest.h>
@@ -6,6 +7,7 @@
 #include "protocol/hex.h"
 #include "protocol/macro_packet.h"
 #include "protocol/output_frame.h"
+#include "protocol/read_back.h"
 #include "protocol/read_request.h"
 #include "protocol/settings_packets.h"
 #include "sim_rig.h"
@@ -21,42 +23,37 @@ CommandPacket SampleMacro(std::uint8_t slot) {
     auto p = profile::CreateProfile();
     p->buttons[0].macro_event_count = 3;
     for (int i = 0; i < 3; ++i) {
-        p->buttons[0].macro_actions[i].code = 0x04;
-        p->buttons[0].macro_actions[i].kind = 1;
-        p->buttons[0].macro_actions[i].delay = 300;
+        p->buttons[0].macro_actions[i] = {0, 0x04, 1, 0, 300, 0, 0, 0};
     }
     return BuildMacroPacket(p->buttons[0], slot, 0).packet;
 }
 
-TEST(ExchangeWired, CommandGoesOutAsOneFeatureReport) {
+std::vector<std::string> HexOf(const std::vector<LoggedReport>& reports) {
+    std::vector<std::string> out;
+    for (const auto& r : reports) {
+        out.push_back(FormatHex(r.bytes));
+    }
+    return out;
+}
+
+TEST(ExchangeWired, OneFeatureReportPerCommandFiveAttemptsMacroInThreeChunks) {
     SimRig rig(SimLink::kWired);
     Exchange ex(rig.links, rig.clock);
     EXPECT_EQ(ex.SendCommand(BuildApplyBegin()), SendResult::kSent);
-    const auto received = rig.mouse->Received();
-    ASSERT_EQ(received.size(), 1u);
-    EXPECT_EQ(received[0].kind, LoggedReport::Kind::kFeature);
-    EXPECT_EQ(FormatHex(received[0].bytes), "0C 0A 01 FE 01 FE 00 00 00 00");
+    ASSERT_EQ(rig.mouse->Received().size(), 1u);
+    EXPECT_EQ(rig.mouse->Received()[0].kind, LoggedReport::Kind::kFeature);
+    EXPECT_EQ(HexOf(rig.mouse->Received())[0], "0C 0A 01 FE 01 FE 00 00 00 00");
     EXPECT_EQ(rig.clock.slept_ms(), 300u);
-}
 
-TEST(ExchangeWired, RetriesFiveTimesThenGivesUp) {
-    SimRig rig(SimLink::kWired);
     auto p = profile::CreateProfile();
-    Exchange ex(rig.links, rig.clock);
     rig.mouse->FailNextWrites(4);
     EXPECT_EQ(ex.SendCommand(BuildLightPacket(*p)), SendResult::kSent);
-    EXPECT_EQ(rig.clock.slept_ms(), 5u * 300);
-    EXPECT_EQ(rig.mouse->Commands().size(), 1u);
-
     rig.mouse->FailNextWrites(5);
     EXPECT_EQ(ex.SendCommand(BuildLightPacket(*p)), SendResult::kFailed);
-    EXPECT_EQ(rig.clock.slept_ms(), 10u * 300);
-    EXPECT_EQ(rig.mouse->Commands().size(), 1u);
-}
+    EXPECT_EQ(rig.clock.slept_ms(), 11u * 300);
+    EXPECT_EQ(rig.mouse->Commands().size(), 2u);
 
-TEST(ExchangeWired, MacroTravelsInThreeChunks) {
-    SimRig rig(SimLink::kWired);
-    Exchange ex(rig.links, rig.clock);
+    rig.mouse->ClearReceived();
     const CommandPacket macro = SampleMacro(5);
     EXPECT_EQ(ex.SendCommand(macro), SendResult::kSent);
     const auto received = rig.mouse->Received();
@@ -65,34 +62,43 @@ TEST(ExchangeWired, MacroTravelsInThreeChunks) {
         EXPECT_EQ(received[c].bytes.size(), 64u);
         EXPECT_EQ(received[c].bytes[3], c);
     }
-    EXPECT_EQ(rig.clock.slept_ms(), 900u);
-    const auto stored = rig.mouse->MacroSlot(5);
-    ASSERT_TRUE(stored);
-    EXPECT_EQ(FormatHex(stored->view()), FormatHex(macro.view()));
+    EXPECT_EQ(rig.clock.slept_ms(), 14u * 300);
+    ASSERT_TRUE(rig.mouse->MacroSlot(5));
+    EXPECT_EQ(FormatHex(rig.mouse->MacroSlot(5)->view()), FormatHex(macro.view()));
 }
 
-TEST(Exchange4kB, CommandFrameWithStatusReplies) {
+TEST(Exchange4kB, CommandFrameWithStatusRepliesAndMacroInTwoReports) {
     SimRig rig(SimLink::k4kB);
-    auto p = profile::CreateProfile();
     Exchange ex(rig.links, rig.clock);
-    const CommandPacket sensor = BuildSensorPacket(*p);
+    const CommandPacket sensor = BuildSensorPacket(*profile::CreateProfile());
     EXPECT_EQ(ex.SendCommand(sensor), SendResult::kSent);
-    const auto received = rig.mouse->Received();
-    ASSERT_EQ(received.size(), 1u);
-    EXPECT_EQ(received[0].kind, LoggedReport::Kind::kOutput);
-    const OutputFrame frame = BuildCommandFrame(sensor);
-    EXPECT_EQ(FormatHex(received[0].bytes), FormatHex(frame));
+    ASSERT_EQ(rig.mouse->Received().size(), 1u);
+    EXPECT_EQ(rig.mouse->Received()[0].kind, LoggedReport::Kind::kOutput);
+    EXPECT_EQ(HexOf(rig.mouse->Received())[0], FormatHex(BuildCommandFrame(sensor)));
     EXPECT_EQ(rig.clock.slept_ms(), 100u) << "one attempt: received, then executed";
     EXPECT_EQ(FormatHex(rig.mouse->Block(kSensorBlock)).substr(0, 8), "04 38 01");
+
+    rig.mouse->ClearReceived();
+    const CommandPacket macro = SampleMacro(2);
+    EXPECT_EQ(ex.SendCommand(macro), SendResult::kSent);
+    const auto chunks = BuildOutputMacroChunks(macro);
+    EXPECT_EQ(HexOf(rig.mouse->Received()),
+              (std::vector<std::string>{FormatHex(chunks[0]), FormatHex(chunks[1])}));
+    EXPECT_EQ(rig.clock.slept_ms(), 100u + 4 * 50 + 50 + 100);
+    ASSERT_TRUE(rig.mouse->MacroSlot(2));
+    EXPECT_EQ(FormatHex(rig.mouse->MacroSlot(2)->view()), FormatHex(macro.view()));
 }
 
-TEST(Exchange4kB, SilentMouseStillCountsAsSentAfterFiveAttempts) {
+TEST(Exchange4kB, SilenceCountsAsSentForCommandsButFailsMacros) {
     SimRig rig(SimLink::k4kB);
     rig.mouse->SetSilent(true);
     Exchange ex(rig.links, rig.clock);
     EXPECT_EQ(ex.SendCommand(BuildApplyBegin()), SendResult::kSent);
     EXPECT_EQ(rig.mouse->Received().size(), 5u);
     EXPECT_EQ(rig.clock.slept_ms(), 5u * 50);
+    EXPECT_EQ(ex.SendCommand(SampleMacro(1)), SendResult::kFailed);
+    EXPECT_EQ(rig.mouse->Received().size(), 15u);
+    EXPECT_EQ(rig.clock.slept_ms(), 5u * 50 + 5 * (4 * 50 + 50) + 100);
 }
 
 TEST(Exchange4kB, ReadErrorHandsThePacketOnToBluetooth) {
@@ -108,104 +114,67 @@ TEST(Exchange4kB, ReadErrorHandsThePacketOnToBluetooth) {
     EXPECT_EQ(rig.clock.slept_ms(), 5u * 50 + 500);
 }
 
-TEST(Exchange4kB, MacroInTwoOutputReports) {
-    SimRig rig(SimLink::k4kB);
-    Exchange ex(rig.links, rig.clock);
-    const CommandPacket macro = SampleMacro(2);
-    EXPECT_EQ(ex.SendCommand(macro), SendResult::kSent);
-    const auto received = rig.mouse->Received();
-    ASSERT_EQ(received.size(), 2u);
-    const auto chunks = BuildOutputMacroChunks(macro);
-    EXPECT_EQ(FormatHex(received[0].bytes), FormatHex(chunks[0]));
-    EXPECT_EQ(FormatHex(received[1].bytes), FormatHex(chunks[1]));
-    EXPECT_EQ(rig.clock.slept_ms(), 4u * 50 + 50 + 100);
-    ASSERT_TRUE(rig.mouse->MacroSlot(2));
-    EXPECT_EQ(FormatHex(rig.mouse->MacroSlot(2)->view()), FormatHex(macro.view()));
-}
-
-TEST(Exchange4kB, MacroWithoutExecutedStatusIsRepeatedAndFails) {
-    SimRig rig(SimLink::k4kB);
-    rig.mouse->SetSilent(true);
-    Exchange ex(rig.links, rig.clock);
-    EXPECT_EQ(ex.SendCommand(SampleMacro(1)), SendResult::kFailed);
-    EXPECT_EQ(rig.mouse->Received().size(), 10u);
-    EXPECT_EQ(rig.clock.slept_ms(), 5u * (4 * 50 + 50) + 100);
-}
-
 TEST(ExchangeBle, PollingRateNeverTravelsOverBluetooth) {
     SimRig rig(SimLink::kBle);
     auto p = profile::CreateProfile();
     Exchange ex(rig.links, rig.clock);
     EXPECT_EQ(ex.SendCommand(BuildPollingPacket(*p)), SendResult::kSkipped);
     EXPECT_TRUE(rig.mouse->Received().empty());
-    EXPECT_EQ(rig.clock.slept_ms(), 0u);
     EXPECT_EQ(ex.SendCommand(BuildLightPacket(*p)), SendResult::kSent);
-    ASSERT_EQ(rig.mouse->Received().size(), 1u);
-    EXPECT_EQ(FormatHex(rig.mouse->Received()[0].bytes), FormatHex(BuildLightPacket(*p).view()));
+    EXPECT_EQ(HexOf(rig.mouse->Received()),
+              std::vector<std::string>{FormatHex(BuildLightPacket(*p).view())});
     EXPECT_EQ(rig.clock.slept_ms(), 500u);
     rig.mouse->FailNextWrites(1);
     EXPECT_EQ(ex.SendCommand(BuildApplyBegin()), SendResult::kFailed);
 }
 
-TEST(ExchangeLinks, ReceiversWithoutWritePathSendNothing) {
-    for (SimLink link : {SimLink::k24g, SimLink::k4k}) {
+TEST(ExchangeLinks, NoWritePathSendsNothing) {
+    for (SimLink link : {SimLink::k24g, SimLink::k4k, SimLink::kWired}) {
         SimRig rig(link);
+        rig.links.flags.wired = WiredState::kUnplugged;
         Exchange ex(rig.links, rig.clock);
         EXPECT_EQ(ex.SendCommand(BuildApplyBegin()), SendResult::kFailed);
         EXPECT_TRUE(rig.mouse->Received().empty());
     }
-    SimRig none(SimLink::kWired);
-    none.links.flags.wired = WiredState::kUnplugged;
-    Exchange ex(none.links, none.clock);
+    Links links;  // the flag without the library's driver
+    links.flags.wired = WiredState::kConnected;
+    sim::VirtualClock clock;
+    Exchange ex(links, clock);
     EXPECT_EQ(ex.SendCommand(BuildApplyBegin()), SendResult::kFailed);
-    EXPECT_TRUE(none.mouse->Received().empty());
+    std::uint8_t buffer[64] = {4};
+    EXPECT_FALSE(ex.ReadBlock(buffer, 56));
+    EXPECT_EQ(clock.slept_ms(), 0u);
 }
 
-TEST(ExchangeRead, FeatureLinksRequestAndReadBlocks) {
-    for (SimLink link : {SimLink::kWired, SimLink::k24g}) {
-        SimRig rig(link);
+TEST(ExchangeRead, EveryUsbLinkRequestsAndReadsBlocks) {
+    struct Case {
+        SimLink link;
+        std::uint8_t block;
+        std::size_t length;
+        std::string request;
+        std::uint64_t pauses;
+    };
+    const OutputFrame frame = BuildOutputFrame(BuildOutputReadRequest(4, 56, 1));
+    const std::string output_request = FormatHex(std::span(frame).first(64));
+    for (const Case& c :
+         {Case{SimLink::kWired, kLightBlock, kLightBlockLength, "A0 05 0F 00 01 00 00 00", 300},
+          Case{SimLink::k24g, kLightBlock, kLightBlockLength, "A0 05 0F 00 01 00 00 00", 700},
+          Case{SimLink::k4k, kSensorBlock, kSensorBlockLength, output_request, 200},
+          Case{SimLink::k4kB, kSensorBlock, kSensorBlockLength, output_request, 200}}) {
+        SimRig rig(c.link);
         Exchange ex(rig.links, rig.clock);
-        EXPECT_TRUE(ex.RequestBlock(kLightBlock, kLightBlockLength));
-        const auto received = rig.mouse->Received();
-        ASSERT_EQ(received.size(), 1u);
-        EXPECT_EQ(FormatHex(received[0].bytes), "A0 05 0F 00 01 00 00 00");
-        const int request_pause = link == SimLink::kWired ? 100 : 500;
-        EXPECT_EQ(rig.clock.slept_ms(), 100u + request_pause + 100);
+        EXPECT_TRUE(ex.RequestBlock(c.block, c.length));
+        EXPECT_EQ(HexOf(rig.mouse->Received()), std::vector<std::string>{c.request});
         std::array<std::uint8_t, 200> buffer{};
-        buffer[0] = kLightBlock;
-        EXPECT_TRUE(ex.ReadBlock(buffer, kLightBlockLength));
-        EXPECT_EQ(FormatHex(std::span(buffer).first(15)), FormatHex(rig.mouse->Block(5)));
+        buffer[0] = c.block;
+        EXPECT_TRUE(ex.ReadBlock(buffer, c.length));
+        EXPECT_EQ(FormatHex(std::span(buffer).first(c.length)),
+                  FormatHex(rig.mouse->Block(c.block)));
+        EXPECT_EQ(rig.clock.slept_ms(), c.pauses) << static_cast<int>(c.link);
     }
 }
 
-TEST(ExchangeRead, FeatureRequestRetriesTenTimesAndReportsRefusal) {
-    SimRig rig(SimLink::k24g);
-    rig.mouse->FailNextWrites(10);
-    Exchange ex(rig.links, rig.clock);
-    EXPECT_FALSE(ex.RequestBlock(kSensorBlock, kSensorBlockLength));
-    EXPECT_EQ(rig.clock.slept_ms(), 100u + 10 * 500 + 100);
-    EXPECT_FALSE(ex.RequestBlock(0x33, 8)) << "a block the mouse does not know";
-}
-
-TEST(ExchangeRead, OutputLinksSkipTheStatusBeforeTheBlock) {
-    for (SimLink link : {SimLink::k4k, SimLink::k4kB}) {
-        SimRig rig(link);
-        Exchange ex(rig.links, rig.clock);
-        EXPECT_TRUE(ex.RequestBlock(kSensorBlock, kSensorBlockLength));
-        const auto received = rig.mouse->Received();
-        ASSERT_EQ(received.size(), 1u);
-        EXPECT_EQ(received[0].bytes.size(), 64u);
-        const OutputFrame request = BuildOutputFrame(BuildOutputReadRequest(4, 56, 1));
-        EXPECT_EQ(FormatHex(received[0].bytes), FormatHex(std::span(request).first(64)));
-        std::array<std::uint8_t, 200> buffer{};
-        buffer[0] = kSensorBlock;
-        EXPECT_TRUE(ex.ReadBlock(buffer, kSensorBlockLength));
-        EXPECT_EQ(FormatHex(std::span(buffer).first(56)), FormatHex(rig.mouse->Block(4)));
-        EXPECT_EQ(rig.clock.slept_ms(), 200u);
-    }
-}
-
-TEST(ExchangeRead, ReplyComesFromTheReceiverThatWasAsked) {
+TEST(ExchangeRead, RefusalsAndTheReceiverThatWasAsked) {
     SimRig rig(SimLink::k24g);
     auto other = sim::VirtualMouse::Create({SimLink::k4k, "", &rig.clock});
     rig.links.flags.link_4k = true;
@@ -215,11 +184,17 @@ TEST(ExchangeRead, ReplyComesFromTheReceiverThatWasAsked) {
     std::array<std::uint8_t, 200> buffer{};
     buffer[0] = kPollingBlock;
     EXPECT_TRUE(ex.ReadBlock(buffer, kPollingBlockLength));
-    EXPECT_EQ(buffer[0], kPollingBlock);
     EXPECT_TRUE(other->Received().empty());
+
+    SimRig refusing(SimLink::k24g);
+    refusing.mouse->FailNextWrites(10);
+    Exchange refused(refusing.links, refusing.clock);
+    EXPECT_FALSE(refused.RequestBlock(kSensorBlock, kSensorBlockLength));
+    EXPECT_EQ(refusing.clock.slept_ms(), 100u + 10 * 500 + 100);
+    EXPECT_FALSE(refused.RequestBlock(0x33, 8)) << "a block the mouse does not know";
 }
 
-TEST(ExchangeRead, EmptyReadIsNoReply) {
+TEST(ExchangeRead, EmptyReadIsNoReplyAfterBothWaits) {
     SimRig rig(SimLink::k4kB);
     rig.mouse->SetSilent(true);
     Exchange ex(rig.links, rig.clock);
@@ -227,7 +202,17 @@ TEST(ExchangeRead, EmptyReadIsNoReply) {
     buffer[0] = kLightBlock;
     EXPECT_FALSE(ex.ReadBlock(buffer, kLightBlockLength));
     EXPECT_EQ(rig.clock.slept_ms(), 100u);
-    EXPECT_EQ(rig.clock.NowMs(), 100u + 2 * kReplyTimeoutMs) << "both reads waited their time";
+    EXPECT_EQ(rig.clock.NowMs(), 100u + 2 * kReplyTimeoutMs);
+}
+
+TEST(HostileDevice, SilentMouseReadBackIsBounded) {
+    SimRig rig(SimLink::k4kB);
+    rig.mouse->SetSilent(true);
+    Exchange ex(rig.links, rig.clock);
+    const ReadBackResult r = RunReadBack(ex, rig.clock, rig.links);
+    EXPECT_FALSE(r.polling || r.sensor || r.light);
+    // Three blocks, at most ten attempts each, two timed-out reads per attempt.
+    EXPECT_LE(rig.clock.NowMs(), 3u * 10 * (100 + 100 + 50 + 2 * kReplyTimeoutMs));
 }
 
 }  // namespace

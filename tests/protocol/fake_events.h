@@ -45,20 +45,13 @@ public:
     }
 
     int Count(const std::string& line) const {
-        int n = 0;
-        for (const auto& l : log) {
-            n += l == line;
-        }
-        return n;
+        return static_cast<int>(std::count(log.begin(), log.end(), line));
     }
     // The last line starting with `prefix`, or "".
     std::string Last(const std::string& prefix) const {
-        for (auto it = log.rbegin(); it != log.rend(); ++it) {
-            if (it->rfind(prefix, 0) == 0) {
-                return *it;
-            }
-        }
-        return "";
+        const auto it = std::find_if(log.rbegin(), log.rend(),
+                                     [&](const std::string& l) { return l.rfind(prefix, 0) == 0; });
+        return it == log.rend() ? "" : *it;
     }
     bool Running(DeviceTimer timer) const { return timers.count(timer) != 0; }
 

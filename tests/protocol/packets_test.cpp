@@ -1,8 +1,11 @@
+// The packets and the frames that carry them, byte for byte.
 #include <gtest/gtest.h>
 
 #include "profile/profile_defaults.h"
 #include "protocol/hex.h"
 #include "protocol/key_packet.h"
+#include "protocol/output_frame.h"
+#include "protocol/read_request.h"
 #include "protocol/settings_packets.h"
 
 namespace talvik::protocol {
@@ -12,19 +15,25 @@ std::string Hex(const CommandPacket& p) {
     return FormatHex(p.view());
 }
 
-TEST(SettingsPackets, ApplyBeginIsFixed) {
-    EXPECT_EQ(Hex(BuildApplyBegin()), "0C 0A 01 FE 01 FE 00 00 00 00");
-}
-
-TEST(SettingsPackets, DefaultSensorPacket) {
+TEST(SettingsPackets, GoldenBytes) {
     auto p = profile::CreateProfile();
+    EXPECT_EQ(Hex(BuildApplyBegin()), "0C 0A 01 FE 01 FE 00 00 00 00");
     EXPECT_EQ(Hex(BuildSensorPacket(*p)),
               "04 38 01 01 01 3F 01 00 20 B0 40 60 80 A0 00 00 03 04 06 09 0C 0F 00 00 02 FF 00 "
               "00 00 FF 00 00 00 FF 00 FF FF FF FF 00 FF FF 00 FF 40 00 FF FF FF 02 10 3A 00 00 "
               "00 00");
+    EXPECT_EQ(Hex(BuildPollingPacket(*p)), "06 09 01 44 BB 00 00 00 00");
+    EXPECT_EQ(Hex(BuildKeyPacket(*p)),
+              "08 3B 01 02 00 00 03 00 00 04 00 00 0D 00 00 06 00 00 05 00 00 01 00 00 01 00 00 "
+              "01 00 00 01 00 00 01 00 00 01 00 00 01 00 00 01 00 00 01 00 00 01 00 00 09 00 00 "
+              "0A 00 00 00 3E");
+    p->polling_rate = 0;
+    p->polling_rate_hs = 6;
+    EXPECT_EQ(Hex(BuildPollingPacket(*p)), "06 09 01 71 8E 00 00 00 00");
+    EXPECT_EQ(Hex(BuildLightPacket(*p)), "05 0F 01 C0 03 A8 00 FF 00 02 04 02 70 00 00");
 }
 
-TEST(SettingsPackets, SensorOptionsStagesAndNegativeDpi) {
+TEST(SettingsPackets, SensorOptionsStagesNegativeDpiAndChecksum) {
     auto p = profile::CreateProfile();
     p->lift_off_distance = 1;
     p->ripple_control = 0;
@@ -36,62 +45,28 @@ TEST(SettingsPackets, SensorOptionsStagesAndNegativeDpi) {
     p->dpi_value[2] = -3;   // sent as zero
     p->current_dpi_stage = 7;
     const CommandPacket s = BuildSensorPacket(*p);
-    EXPECT_EQ(s.bytes[3], 0x10);
-    EXPECT_EQ(s.bytes[4], 0x10);
-    EXPECT_EQ(s.bytes[5], 0xBE);
-    EXPECT_EQ(s.bytes[9], 0x90);
-    EXPECT_EQ(s.bytes[17], 0x65);
-    EXPECT_EQ(s.bytes[10], 0x00);
-    EXPECT_EQ(s.bytes[18], 0x00);
-    EXPECT_EQ(s.bytes[24], 8);
     const std::uint16_t sum = ByteSum(s.bytes, 3, 49);
-    EXPECT_EQ(s.bytes[50], sum >> 8);
-    EXPECT_EQ(s.bytes[51], sum & 0xFF);
-}
-
-TEST(SettingsPackets, LightExample) {
-    auto p = profile::CreateProfile();
-    p->light_mode = 12;
-    p->breath_speed = 6;
-    p->sleep_timer = 10;
-    p->brightness = 8;
-    p->light_color = profile::MakeColor(0, 255, 0);
-    p->light_off_time = 2;
-    p->key_debounce = 4;
-    EXPECT_EQ(Hex(BuildLightPacket(*p)), "05 0F 01 C0 03 A8 00 FF 00 02 04 02 70 00 00");
+    const std::pair<int, int> bytes[] = {{3, 0x10},      {4, 0x10},       {5, 0xBE},  {9, 0x90},
+                                         {17, 0x65},     {10, 0x00},      {18, 0x00}, {24, 8},
+                                         {50, sum >> 8}, {51, sum & 0xFF}};
+    for (const auto& [at, value] : bytes) {
+        EXPECT_EQ(s.bytes[at], value) << "byte " << at;
+    }
 }
 
 TEST(SettingsPackets, LightBrightnessOnlyForItsModes) {
     auto p = profile::CreateProfile();
     p->brightness = 3;
     p->sleep_timer = 0xA5;
-    for (int mode : {1, 5}) {
+    for (int mode : {1, 5, 2}) {
         p->light_mode = mode;
         const CommandPacket l = BuildLightPacket(*p);
-        EXPECT_EQ(l.bytes[5], 0x53) << mode;
+        EXPECT_EQ(l.bytes[5], mode == 2 ? 0x58 : 0x53) << mode;
         EXPECT_EQ(l.bytes[4] >> 4, 0xA) << mode;
     }
-    p->light_mode = 2;
-    EXPECT_EQ(BuildLightPacket(*p).bytes[5], 0x58);
 }
 
-TEST(SettingsPackets, PollingExampleAndComplement) {
-    auto p = profile::CreateProfile();
-    EXPECT_EQ(Hex(BuildPollingPacket(*p)), "06 09 01 44 BB 00 00 00 00");
-    p->polling_rate = 0;
-    p->polling_rate_hs = 6;
-    EXPECT_EQ(Hex(BuildPollingPacket(*p)), "06 09 01 71 8E 00 00 00 00");
-}
-
-TEST(KeyPacket, DefaultButtons) {
-    auto p = profile::CreateProfile();
-    EXPECT_EQ(Hex(BuildKeyPacket(*p)),
-              "08 3B 01 02 00 00 03 00 00 04 00 00 0D 00 00 06 00 00 05 00 00 01 00 00 01 00 00 "
-              "01 00 00 01 00 00 01 00 00 01 00 00 01 00 00 01 00 00 01 00 00 01 00 00 09 00 00 "
-              "0A 00 00 00 3E");
-}
-
-TEST(KeyPacket, KeyCombinationAndMacroSlots) {
+TEST(KeyPacket, CombinationsMacroSlotsAndUnknownCodes) {
     auto p = profile::CreateProfile();
     p->buttons[2].function = kFunctionKeyCombination;
     p->buttons[2].modifiers = profile::kModifierCtrl | profile::kModifierAlt;
@@ -99,29 +74,110 @@ TEST(KeyPacket, KeyCombinationAndMacroSlots) {
     p->buttons[6].function = kFunctionMacro;
     p->buttons[9].function = kFunctionMacro;
     const CommandPacket k = BuildKeyPacket(*p);
-    EXPECT_EQ(FormatHex(std::span(k.bytes).subspan(9, 3)), "11 05 04");
+    EXPECT_EQ(FormatHex(std::span(k.bytes).subspan(3 + 3 * 2, 3)), "11 05 04");
     EXPECT_EQ(FormatHex(std::span(k.bytes).subspan(3 + 3 * 6, 3)), "12 00 19");
     EXPECT_EQ(FormatHex(std::span(k.bytes).subspan(3 + 3 * 9, 3)), "12 00 00");
-}
 
-TEST(KeyPacket, FixedCombinationsAndUnknownCodes) {
     profile::ButtonAssign a{};
-    const auto wire = [&](std::uint8_t code) {
-        a.function = code;
-        return EncodeButton(a, 0);
-    };
-    EXPECT_EQ(wire(32), (ButtonWireCode{17, 1, 27}));   // cut
-    EXPECT_EQ(wire(43), (ButtonWireCode{17, 4, 43}));   // swap windows
-    EXPECT_EQ(wire(42), (ButtonWireCode{17, 4, 61}));   // close window
-    EXPECT_EQ(wire(50), (ButtonWireCode{17, 10, 22}));  // screen capture
-    EXPECT_EQ(wire(22), (ButtonWireCode{16, 0, 3}));
-    EXPECT_EQ(wire(115), (ButtonWireCode{20, 0, 0}));
-    EXPECT_EQ(wire(51), (ButtonWireCode{0, 0, 0}));  // task view has no wire form
-    EXPECT_EQ(wire(255), (ButtonWireCode{0, 0, 0}));
     a.modifiers = 0x0F;  // only the key-combination code carries the assignment's own bytes
     a.key_code = 0x2C;
-    EXPECT_EQ(wire(1), (ButtonWireCode{2, 0, 0}));
-    EXPECT_EQ(wire(16), (ButtonWireCode{17, 0x0F, 0x2C}));
+    const std::pair<std::uint8_t, ButtonWireCode> codes[] = {
+        {32, {17, 1, 27}},   // cut
+        {43, {17, 4, 43}},   // swap windows
+        {42, {17, 4, 61}},   // close window
+        {50, {17, 10, 22}},  // screen capture
+        {22, {16, 0, 3}},   {115, {20, 0, 0}}, {51, {0, 0, 0}},
+        {255, {0, 0, 0}},   {1, {2, 0, 0}},    {16, {17, 0x0F, 0x2C}}};
+    for (const auto& [function, wire] : codes) {
+        a.function = function;
+        EXPECT_EQ(EncodeButton(a, 0), wire) << int(function);
+    }
+}
+
+// The two checksum bytes after `end` hold the sum of the bytes before it.
+void ExpectSum(const OutputFrame& f, std::size_t end) {
+    const std::uint16_t sum = ByteSum(f, 0, end);
+    EXPECT_EQ(f[end + 1], sum >> 8) << end;
+    EXPECT_EQ(f[end + 2], sum & 0xFF) << end;
+}
+
+TEST(OutputFrame, CommandPacketsOnTheOutputLink) {
+    const CommandPacket s = BuildSensorPacket(*profile::CreateProfile());
+    const OutputFrame f = BuildCommandFrame(s);
+    EXPECT_EQ(FormatHex(std::span(f).first(3)), "04 3D 00");
+    EXPECT_TRUE(std::equal(s.bytes.begin(), s.bytes.begin() + 56, f.begin() + 3));
+    ExpectSum(f, 58);
+    EXPECT_TRUE(std::all_of(f.begin() + 61, f.end(), [](auto b) { return b == 0; }));
+    CommandPacket k = StartPacket(CommandId::kKeyAssignment, 59);  // the longest fills the report
+    k.bytes[58] = 0x77;
+    const OutputFrame longest = BuildCommandFrame(k);
+    EXPECT_EQ(longest[1], 64);
+    EXPECT_EQ(longest[61], 0x77);
+    ExpectSum(longest, 61);
+}
+
+TEST(OutputFrame, ReadRequestForms) {
+    EXPECT_EQ(FormatHex(BuildFeatureReadRequest(4, 56, 1)), "A0 04 38 00 01 00 00 00");
+    EXPECT_EQ(FormatHex(BuildOutputReadRequest(5, 15, 1)), "A0 05 0F 01 00 00 00 00");
+    EXPECT_EQ(FormatHex(BuildBleReadRequest()), "A0 08 00 00 00 00 00 00");
+    const OutputFrame f = BuildOutputFrame(BuildOutputReadRequest(6, 9, 1));
+    EXPECT_EQ(FormatHex(std::span(f).first(13)), "04 0C A0 06 09 01 00 00 00 00 00 C0 00");
+}
+
+CommandPacket MacroPacketWithPattern() {
+    CommandPacket m = StartPacket(CommandId::kMacroData, 111, 7);
+    for (std::size_t i = 3; i < 111; ++i) {
+        m.bytes[i] = static_cast<std::uint8_t>(i);
+    }
+    return m;
+}
+
+TEST(OutputFrame, MacroChunksOnTheOutputLink) {
+    const CommandPacket m = MacroPacketWithPattern();
+    const auto chunks = BuildOutputMacroChunks(m);
+    const OutputFrame& c0 = chunks[0];
+    const OutputFrame& c1 = chunks[1];
+    EXPECT_EQ(FormatHex(std::span(c0).first(6)), "04 40 00 09 6F 07");
+    EXPECT_EQ(c0[61], 58);
+    ExpectSum(c0, 61);
+    EXPECT_EQ(FormatHex(std::span(c1).first(4)), "04 39 01 3B");
+    EXPECT_EQ(c1[54], 110);
+    ExpectSum(c1, 54);
+    EXPECT_EQ(c1[57], 0);
+}
+
+TEST(OutputFrame, MacroChunksThroughTheVendorLibrary) {
+    const CommandPacket m = MacroPacketWithPattern();
+    const auto chunks = BuildWiredMacroChunks(m);
+    EXPECT_EQ(FormatHex(std::span(chunks[0]).first(5)), "09 40 07 00 03");
+    EXPECT_EQ(chunks[0][63], 62);
+    EXPECT_EQ(FormatHex(std::span(chunks[1]).first(5)), "09 40 07 01 3F");
+    EXPECT_EQ(chunks[1][51], 110);  // the last packet byte
+    EXPECT_EQ(chunks[1][52], 0);
+    EXPECT_EQ(FormatHex(std::span(chunks[2]).first(5)), "09 0C 07 02 00");
+    EXPECT_TRUE(std::all_of(chunks[2].begin() + 4, chunks[2].end(), [](auto b) { return b == 0; }));
+}
+
+TEST(OutputFrame, StatusReplies) {
+    std::array<std::uint8_t, 64> r{};
+    EXPECT_EQ(ParseStatusReply(r), LinkStatus::kNone);
+    r[2] = 0xC0;
+    r[3] = 0x01;
+    EXPECT_EQ(ParseStatusReply(r), LinkStatus::kReceived);
+    r[2] = 0xC1;
+    EXPECT_EQ(ParseStatusReply(r), LinkStatus::kExecuted);
+    r[3] = 0x02;
+    EXPECT_EQ(ParseStatusReply(r), LinkStatus::kNone);
+    EXPECT_EQ(ParseStatusReply(std::span(r).first(3)), LinkStatus::kNone);
+}
+
+TEST(Hex, FormatAndParse) {
+    EXPECT_EQ(FormatHex(std::vector<std::uint8_t>{0x00, 0xAB, 0x0F}), "00 AB 0F");
+    EXPECT_EQ(ParseHex("00 ab\t0F"), (std::vector<std::uint8_t>{0x00, 0xAB, 0x0F}));
+    EXPECT_EQ(ParseHex("00AB"), (std::vector<std::uint8_t>{0x00, 0xAB}));
+    EXPECT_FALSE(ParseHex("0"));
+    EXPECT_FALSE(ParseHex("0 0"));
+    EXPECT_FALSE(ParseHex("zz"));
 }
 
 }  // namespace

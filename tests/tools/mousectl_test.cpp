@@ -3,8 +3,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <array>
 #include <cstring>
-#include <random>
 #include <sstream>
 
 #include "../macro/test_support.h"
@@ -14,6 +14,8 @@
 #include "profile/button_function.h"
 #include "profile/profile_defaults.h"
 #include "profile/profile_store.h"
+#include "protocol/key_packet.h"
+#include "sim/virtual_clock.h"
 
 namespace talvik::tools {
 namespace {
@@ -37,7 +39,7 @@ protected:
     int Mousectl(std::vector<std::string> args) {
         out.str("");
         err.str("");
-        return tools::Run(args, out, err, folder.path());
+        return tools::Run(args, out, err, folder.path(), &clock);
     }
 
     std::string Path(const std::string& name) const { return (folder.path() / name).string(); }
@@ -64,6 +66,7 @@ protected:
     }
 
     test::TempFolder folder;
+    sim::VirtualClock clock;
     std::ostringstream out;
     std::ostringstream err;
 };
@@ -75,7 +78,6 @@ TEST_F(MousectlTest, NewProfileIsTheDefaultRecordWithItsName) {
     const std::vector<unsigned char> bytes = ReadBytes(Path("a.pro"));
     ASSERT_EQ(bytes.size(), sizeof(profile::ProfileInfo));
     EXPECT_EQ(std::memcmp(bytes.data(), expected.get(), bytes.size()), 0);
-    ExpectRoundTrip("profile", Path("a.pro"));
 }
 
 TEST_F(MousectlTest, ShowNamesFieldsColoursAndFunctions) {
@@ -87,8 +89,6 @@ TEST_F(MousectlTest, ShowNamesFieldsColoursAndFunctions) {
     p->buttons[5].modifiers = profile::kModifierCtrl | profile::kModifierAlt;
     p->buttons[6].function = static_cast<std::uint8_t>(profile::ButtonFunction::kMacro);
     macro::WriteName(p->buttons[6].macro_name, u"Burst");
-    p->buttons[6].macro_loop_mode = 1;
-    p->buttons[6].macro_repeat = 4;
     p->buttons[6].macro_event_count = 1;
     p->buttons[6].macro_actions[0] = {0, 0xF1, 1, 0, 300, 0, 0, 0};
     WriteBytes(Path("g.pro"), p.get(), sizeof(*p));
@@ -98,8 +98,6 @@ TEST_F(MousectlTest, ShowNamesFieldsColoursAndFunctions) {
     EXPECT_EQ(json.value("name").toString(), QStringLiteral("Game"));
     EXPECT_EQ(json.value("light_color").toString(), QStringLiteral("#123456"));
     EXPECT_EQ(json.value("dpi_color").toArray().at(6).toString(), QStringLiteral("#FF4000"));
-    EXPECT_EQ(json.value("dpi_value").toArray().at(0).toInt(), 16);
-    EXPECT_EQ(json.value("light_mode").toInt(), 12);
     EXPECT_FALSE(json.contains("unnamed_bytes"));
     const QJsonArray buttons = json.value("buttons").toArray();
     ASSERT_EQ(buttons.size(), 24);
@@ -111,13 +109,10 @@ TEST_F(MousectlTest, ShowNamesFieldsColoursAndFunctions) {
               QStringLiteral("Ctrl+Alt+F1"));
     const QJsonObject macro = buttons.at(6).toObject();
     EXPECT_EQ(macro.value("macro_name").toString(), QStringLiteral("Burst"));
-    EXPECT_EQ(macro.value("macro_loop_mode").toInt(), 1);
-    EXPECT_EQ(macro.value("macro_repeat").toInt(), 4);
     const QJsonObject action = macro.value("macro_actions").toArray().at(0).toObject();
     EXPECT_EQ(action.value("code").toInt(), 0xF1);
     EXPECT_EQ(action.value("name").toString(), QStringLiteral("Left button"));
     EXPECT_EQ(action.value("kind").toString(), QStringLiteral("press"));
-    EXPECT_EQ(action.value("delay").toInt(), 300);
     ExpectRoundTrip("profile", Path("g.pro"));
 }
 
@@ -140,19 +135,6 @@ TEST_F(MousectlTest, OddBytesSurviveTheRoundTrip) {
     EXPECT_NE(json.find("\"unnamed_bytes\""), std::string::npos);
     EXPECT_NE(json.find("\"note_a\": [55296]"), std::string::npos);
     EXPECT_NE(json.find("\"kind\": 9"), std::string::npos);
-}
-
-TEST_F(MousectlTest, RandomFilesSurviveTheRoundTrip) {
-    std::mt19937 random(42);
-    std::vector<unsigned char> bytes(sizeof(profile::ProfileInfo));
-    for (auto& b : bytes) {
-        b = static_cast<unsigned char>(random());
-    }
-    WriteBytes(Path("random.pro"), bytes.data(), bytes.size());
-    ExpectRoundTrip("profile", Path("random.pro"));
-    bytes.resize(sizeof(macro::MacroInfo));
-    WriteBytes(Path("random.macro"), bytes.data(), bytes.size());
-    ExpectRoundTrip("macro", Path("random.macro"));
 }
 
 TEST_F(MousectlTest, MacroFilesRoundTripAndEditsChangeOnlyTheirField) {
@@ -241,17 +223,11 @@ TEST_F(MousectlTest, KeysPrintsEveryRowWithItsCodesAndName) {
         rows.push_back(line);
     }
     ASSERT_EQ(rows.size(), 112u);
-    EXPECT_EQ(rows[0], "0x41 0x14 A");  // the French A sits on the US Q
-    EXPECT_EQ(rows[16], "0x51 0x04 Q");
-    EXPECT_EQ(rows[36], "0x0D 0x28 Enter");
-    EXPECT_EQ(rows[54], "0x70 0x3A F1");
-    EXPECT_EQ(rows[55], "0x71 0x3B -");  // no text in this language file
-    EXPECT_EQ(rows[106], "0xF1 0xF1 Left button");
-    EXPECT_EQ(rows[110], "0xF7 0xF7 -");
-
-    ASSERT_EQ(Mousectl({"keys", "--layout=us"}), 0);
-    EXPECT_EQ(out.str().substr(0, 12), "0x41 0x04 A\n");
-    ASSERT_EQ(Mousectl({"keys", "--layout", "de(nodeadkeys)"}), 0) << err.str();
+    // The French A sits on the US Q; keys without a text in the language file show "-".
+    EXPECT_EQ((std::array{rows[0], rows[36], rows[55], rows[106]}),
+              (std::array<std::string, 4>{"0x41 0x14 A", "0x0D 0x28 Enter", "0x71 0x3B -",
+                                          "0xF1 0xF1 Left button"}));
+    ASSERT_EQ(Mousectl({"keys", "--layout=de(nodeadkeys)"}), 0) << err.str();
     EXPECT_NE(out.str().find("0x59 0x1D Y\n"), std::string::npos);
 }
 
@@ -259,21 +235,6 @@ TEST_F(MousectlTest, KeysNeedsTheLanguageFile) {
     std::filesystem::remove(folder.path() / "res" / "lan" / "EN.xml");
     ExpectOneErrorLine(Mousectl({"keys"}), "cannot read the key names");
 }
-
-TEST_F(MousectlTest, HelpListsEveryCommand) {
-    EXPECT_EQ(Mousectl({"--help"}), 0);
-    for (const char* command : {"profile new", "profile show", "profile from-json", "macro new",
-                                "macro show", "macro from-json", "keys"}) {
-        EXPECT_NE(out.str().find(command), std::string::npos) << command;
-    }
-    EXPECT_NE(Mousectl({}), 0);
-}
-
-}  // namespace
-}  // namespace talvik::tools
-
-namespace talvik::tools {
-namespace {
 
 TEST_F(MousectlTest, StoreFillWritesALoadableStoreAndNeverReplacesOne) {
     const std::string data = Path("data");
@@ -286,12 +247,6 @@ TEST_F(MousectlTest, StoreFillWritesALoadableStoreAndNeverReplacesOne) {
     ExpectOneErrorLine(Mousectl({"store", "fill", "0", "--data-dir", Path("other")}), "count");
     ExpectOneErrorLine(Mousectl({"store", "fill", "3"}), "--data-dir");
 }
-
-}  // namespace
-}  // namespace talvik::tools
-
-namespace talvik::tools {
-namespace {
 
 // A data folder holding the profiles A, B and C with B active, and a macro M.
 class StoreCommandsTest : public MousectlTest {
@@ -329,12 +284,9 @@ protected:
     macro::MacroList macros;
 };
 
-TEST_F(StoreCommandsTest, ListMarksTheActiveProfile) {
+TEST_F(StoreCommandsTest, ListMarksTheActiveProfileShowPrintsWhatProfileShowPrints) {
     ASSERT_EQ(Store({"list"}), 0) << err.str();
     EXPECT_EQ(out.str(), "0   A\n1 * B\n2   C\n");
-}
-
-TEST_F(StoreCommandsTest, ShowPrintsWhatProfileShowPrintsForItsFile) {
     WriteBytes(Path("b.pro"), profiles[1].get(), sizeof(profile::ProfileInfo));
     ASSERT_EQ(Mousectl({"profile", "show", Path("b.pro")}), 0) << err.str();
     const std::string expected = out.str();
@@ -354,27 +306,17 @@ TEST_F(StoreCommandsTest, ExportThenImportAddsAProfileWithAFreeNameAndItsMacros)
     ASSERT_EQ(Store({"import", Path("b.pro")}), 0) << err.str();
     EXPECT_EQ(out.str(), "4 b_2\n");
 
+    // The profile and its macros went into the store; the macros' copies are numbered, as "M"
+    // is taken by "m" (the import's own rules are the profile files' tests).
     profile::ProfileList stored;
     profile::ProfileStoreHeader header;
     profile_store.Load(stored, header);
-    ASSERT_EQ(stored.size(), 5u);
+    EXPECT_EQ(stored.size(), 5u);
     EXPECT_EQ(header.active_profile_index, 1);
     macro::MacroList stored_macros;
     macro_store.LoadMacros(stored_macros);
     ASSERT_EQ(stored_macros.size(), 5u);
-    const profile::ProfileInfo& imported = *stored[3];
-    for (int b : {3, 7}) {
-        const profile::ButtonAssign& button = imported.buttons[b];
-        const macro::MacroInfo& made =
-            *stored_macros.at(static_cast<std::size_t>(button.macro_index));
-        EXPECT_EQ(macro::ReadName(made.name), macro::ReadName(button.macro_name));
-        EXPECT_EQ(made.repeat, b);
-        EXPECT_EQ(made.action_count, 1);
-        EXPECT_EQ(std::memcmp(&made.actions[0], &button.macro_actions[0], sizeof(made.actions[0])),
-                  0);
-    }
-    // "M" is taken by "m": every copy gets a number.
-    EXPECT_EQ(macro::ReadName(stored_macros[1]->name), u"M_1");
+    EXPECT_EQ(macro::ReadName(stored[3]->buttons[7].macro_name), u"M_2");
     EXPECT_EQ(macro::ReadName(stored_macros[4]->name), u"M_4");
 }
 
@@ -399,8 +341,17 @@ bool program_up = false;
 bool ProgramUp() {
     return program_up;
 }
+std::string program_data;
+std::string ProgramData() {
+    return program_data;
+}
 
 TEST_F(MousectlTest, HelpVersionAndManualPageComeFromOneTable) {
+    EXPECT_EQ(Mousectl({"--help"}), 0);
+    for (const CommandGroup& group : CommandGroups()) {
+        EXPECT_NE(out.str().find(group.name), std::string::npos) << group.name;
+    }
+    EXPECT_NE(Mousectl({}), 0);
     EXPECT_EQ(Mousectl({"--version"}), 0);
     EXPECT_EQ(out.str().rfind("talvik-mousectl 1.", 0), 0u) << out.str();
     for (const CommandGroup& group : CommandGroups()) {
@@ -418,11 +369,12 @@ TEST_F(MousectlTest, HelpVersionAndManualPageComeFromOneTable) {
 
 TEST_F(MousectlTest, WhileTheProgramRunsDeviceCommandsAndImportWaitForForce) {
     ASSERT_EQ(Mousectl({"profile", "new", "P", "-o", Path("p.pro")}), 0);
+    program_data = Path("data") + "/";
     program_up = true;
     auto run = [&](std::vector<std::string> args) {
         out.str("");
         err.str("");
-        return tools::Run(args, out, err, folder.path(), nullptr, nullptr, &ProgramUp);
+        return tools::Run(args, out, err, folder.path(), nullptr, &ProgramData, &ProgramUp);
     };
     for (const std::vector<std::string>& args : {std::vector<std::string>{"apply", Path("p.pro")},
                                                  {"devices"},
@@ -436,33 +388,104 @@ TEST_F(MousectlTest, WhileTheProgramRunsDeviceCommandsAndImportWaitForForce) {
     // --force anywhere lets the command reach its own checks.
     EXPECT_EQ(run({"apply", "--force", Path("missing.pro")}), 1);
     EXPECT_EQ(err.str().find("is running"), std::string::npos) << err.str();
-    program_up = false;
-}
 
-std::string program_data;
-std::string ProgramData() {
-    return program_data;
-}
-
-TEST_F(MousectlTest, ImportIntoTheRunningProgramsStoreWaitsForForce) {
-    ASSERT_EQ(Mousectl({"profile", "new", "P", "-o", Path("p.pro")}), 0);
-    program_data = Path("data") + "/";
-    program_up = true;
-    auto run = [&](std::vector<std::string> args) {
-        out.str("");
-        err.str("");
-        return tools::Run(args, out, err, folder.path(), nullptr, &ProgramData, &ProgramUp);
-    };
+    // Importing into the program's store waits too; another store is the tool's own.
     EXPECT_EQ(run({"store", "import", Path("p.pro")}), 1);
     EXPECT_NE(err.str().find("store import would interfere"), std::string::npos) << err.str();
     EXPECT_EQ(run({"store", "import", Path("p.pro"), "--data-dir", Path("data")}), 1);
     EXPECT_FALSE(std::filesystem::exists(Path("data") + "/ms_5/pro.data"));
-    // Another store is the tool's own; --force takes the program's.
     EXPECT_EQ(run({"store", "import", Path("p.pro"), "--data-dir", Path("other")}), 0) << err.str();
     EXPECT_EQ(run({"--force", "store", "import", Path("p.pro")}), 0) << err.str();
-    EXPECT_EQ(run({"store", "list"}), 0);
-    EXPECT_NE(out.str().find("P"), std::string::npos);
+    EXPECT_TRUE(std::filesystem::exists(Path("data") + "/ms_5/pro.data"));
     program_up = false;
+}
+
+TEST_F(MousectlTest, PacketsForAFullApplyAndAgainstTheApplied) {
+    auto p = profile::CreateProfile();
+    WriteBytes(Path("full.pro"), p.get(), sizeof *p);
+    ASSERT_EQ(Mousectl({"packets", Path("full.pro")}), 0) << err.str();
+    const std::string full = out.str();
+    EXPECT_EQ(std::count(full.begin(), full.end(), '\n'), 5);
+    EXPECT_EQ(out.str().rfind("0C 0A 01 FE 01 FE 00 00 00 00\n", 0), 0u);
+    EXPECT_NE(out.str().find("\n06 09 01 44 BB 00 00 00 00\n"), std::string::npos);
+
+    p->polling_rate = 0;
+    p->buttons[3].function = protocol::kFunctionMacro;
+    p->buttons[3].macro_event_count = 1;
+    p->buttons[3].macro_actions[0] = {0, 4, 1, 0, 0, 0, 0, 0};
+    WriteBytes(Path("edited.pro"), p.get(), sizeof *p);
+    ASSERT_EQ(Mousectl({"packets", "--applied", Path("full.pro"), Path("edited.pro")}), 0)
+        << err.str();
+    EXPECT_EQ(out.str().rfind("0C 0A 01 FE 01 FE 00 00 00 00\n", 0), 0u);
+    EXPECT_NE(out.str().find("\n06 09 01 41 BE 00 00 00 00\n"), std::string::npos);
+    EXPECT_NE(out.str().find("\n09 6F 0D 00 00 00 00 01 01 01 04"), std::string::npos);
+    EXPECT_NE(Mousectl({"packets"}), 0);
+    EXPECT_NE(Mousectl({"packets", "--applied"}), 0);
+    ExpectOneErrorLine(Mousectl({"packets", Path("missing.pro")}), "missing.pro");
+}
+
+TEST_F(MousectlTest, DecodePrintsBlocksAsJsonAndRejectsBadInput) {
+    ASSERT_EQ(Mousectl({"decode", "light", "05 0F 01 C0 A3 58 00 FF 00 02 04"}), 0) << err.str();
+    for (const char* field :
+         {"\"breath_speed\": 6", "\"sleep_timer\": 165", "\"light_color\": \"#00FF00\""}) {
+        EXPECT_NE(out.str().find(field), std::string::npos) << out.str();
+    }
+    ASSERT_EQ(Mousectl({"decode", "polling", "060901", "71"}), 0) << err.str();
+    EXPECT_NE(out.str().find("\"polling_rate_hs\": 6"), std::string::npos);
+    std::string ble = "A0 04 00";
+    for (int i = 3; i < 61; ++i) {
+        ble += i == 24 ? " 03" : " 00";
+    }
+    ASSERT_EQ(Mousectl({"decode", "ble", ble}), 0) << err.str();
+    EXPECT_NE(out.str().find("\"current_dpi_stage\": 2"), std::string::npos);
+    EXPECT_NE(out.str().find("\"polling_rate\": 1"), std::string::npos);
+    for (const auto& args : std::vector<std::vector<std::string>>{{"decode", "sensor", "04 38 01"},
+                                                                  {"decode", "light", "0G"},
+                                                                  {"decode", "keys", "00"},
+                                                                  {"decode", "ble", "05 00 00 00"},
+                                                                  {"decode"}}) {
+        EXPECT_NE(Mousectl(args), 0) << args.back();
+    }
+}
+
+TEST_F(MousectlTest, DevicesNameTheVirtualLinkApplySendsOverLinksThatCarryCommands) {
+    for (const std::string link : {"wired", "24g", "4k", "4kb", "ble"}) {
+        EXPECT_EQ(Mousectl({"--simulate=" + link, "devices"}), 0) << err.str();
+        EXPECT_EQ(out.str(), link + " virtual mouse\n");
+    }
+    EXPECT_EQ(Mousectl({"--simulate", "devices"}), 0);
+    EXPECT_EQ(out.str(), "24g virtual mouse\n");
+    ExpectOneErrorLine(Mousectl({"--simulate=usb3", "devices"}), "unknown link");
+
+    ASSERT_EQ(Mousectl({"profile", "new", "Test", "-o", Path("t.pro")}), 0) << err.str();
+    for (const std::string link : {"wired", "4kb", "ble"}) {
+        const std::uint64_t before = clock.slept_ms();
+        EXPECT_EQ(Mousectl({"--simulate=" + link, "apply", Path("t.pro")}), 0) << err.str();
+        EXPECT_EQ(out.str().rfind("sent ", 0), 0u) << out.str();
+        EXPECT_GT(clock.slept_ms(), before) << link;  // the pauses ran, in virtual time
+    }
+    // The receivers only carry reports: a clear refusal, not a silent success.
+    ExpectOneErrorLine(Mousectl({"--simulate=24g", "apply", Path("t.pro")}), "commands go over");
+}
+
+TEST_F(MousectlTest, ReadFillsACopyOfTheBaseWithTheMouseSettings) {
+    auto base = profile::CreateProfile();
+    base->dpi_value[0] = 77;
+    macro::WriteName(base->name, u"Mine");
+    WriteBytes(Path("base.pro"), base.get(), sizeof(profile::ProfileInfo));
+    for (const std::string link : {"4kb", "ble"}) {
+        const std::string file = Path("out-" + link + ".pro");
+        ASSERT_EQ(Mousectl({"--simulate=" + link, "read", "--base", Path("base.pro"), "-o", file}),
+                  0)
+            << err.str();
+        const auto bytes = ReadBytes(file);
+        ASSERT_EQ(bytes.size(), sizeof(profile::ProfileInfo));
+        auto read = std::make_unique<profile::ProfileInfo>();
+        std::memcpy(read.get(), bytes.data(), bytes.size());
+        EXPECT_EQ(macro::ReadName(read->name), u"Mine") << link;  // the base's own fields stay
+        EXPECT_NE(read->dpi_value[0], 77) << link;                // the mouse's settings came in
+    }
+    EXPECT_EQ(Mousectl({"--simulate", "read"}), 2);  // no output file named
 }
 
 }  // namespace

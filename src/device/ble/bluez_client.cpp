@@ -421,9 +421,4 @@ std::shared_ptr<const BleTarget> BluezClient::WriteTarget() const {
     return std::make_shared<const BleTarget>(BleTarget{bus_, kService, paths});
 }
 
-BleValueKind BluezClient::Classify(const QByteArray& value) {
-    return ClassifyBleValue(reinterpret_cast<const uint8_t*>(value.constData()),
-                            static_cast<size_t>(value.size()));
-}
-
 }  // namespace talvik::device

@@ -11,7 +11,6 @@
 #include <memory>
 #include <set>
 
-#include "device/ble/ble_value.h"
 #include "device/ble/bluez_types.h"
 #include "device/ble/bluez_writer.h"
 
@@ -57,8 +56,6 @@ public:
     // Snapshot for the worker's BluezWriter; null when no present mouse has a command
     // characteristic.
     std::shared_ptr<const BleTarget> WriteTarget() const;
-
-    static BleValueKind Classify(const QByteArray& value);
 
 signals:
     // A mouse became present (connected, or seen connected when listed).
