@@ -8,7 +8,7 @@
 #include <QRadioButton>
 #include <QtTest/QTest>
 
-#include "../app/qt_wait.h"
+#include "../toolkit/test_support.h"
 #include "../macro/test_support.h"
 #include "app/app_settings.h"
 #include "button_fakes.h"
