@@ -19,6 +19,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include "../toolkit/recording_target.h"
+#include "../toolkit/test_support.h"
 #include "app/about_window.h"
 #include "app/main_window.h"
 #include "app/toolkit/msg_window.h"
@@ -29,8 +31,6 @@
 #include "page/dpi_color_dialog.h"
 #include "page/dpi_osd.h"
 #include "page/power_listener.h"
-#include "../toolkit/recording_target.h"
-#include "../toolkit/test_support.h"
 
 namespace talvik::app {
 namespace {

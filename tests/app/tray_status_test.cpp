@@ -11,9 +11,9 @@
 #include <QProcess>
 #include <QStringList>
 
+#include "../toolkit/test_support.h"
 #include "app/toolkit/toolkit.h"
 #include "platform/desktop_notifier.h"
-#include "../toolkit/test_support.h"
 
 namespace talvik::app {
 namespace {

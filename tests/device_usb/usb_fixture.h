@@ -8,11 +8,11 @@
 #include <memory>
 #include <vector>
 
+#include "../app/qt_wait.h"
+#include "../toolkit/recording_target.h"
 #include "device/usb/hidapi_backend.h"
 #include "device/usb/receiver_sets.h"
 #include "device/usb/ui_task_queue.h"
-#include "../app/qt_wait.h"
-#include "../toolkit/recording_target.h"
 #include "usb_testbed.h"
 
 namespace talvik::test {

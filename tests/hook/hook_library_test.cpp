@@ -47,9 +47,8 @@ public:
     }
     int Count(Message message) {
         std::lock_guard lock(mutex_);
-        return static_cast<int>(
-            std::count_if(entries_.begin(), entries_.end(),
-                          [&](const Message& m) { return m == message; }));
+        return static_cast<int>(std::count_if(entries_.begin(), entries_.end(),
+                                              [&](const Message& m) { return m == message; }));
     }
     void Clear() {
         std::lock_guard lock(mutex_);

@@ -10,9 +10,9 @@
 #include <QScrollArea>
 #include <QStackedWidget>
 
+#include "../toolkit/test_support.h"
 #include "app/theme.h"
 #include "profile/button_function.h"
-#include "test_support.h"
 
 namespace talvik::test {
 namespace {

@@ -2,6 +2,7 @@
 // kind their code expects, with slider ranges that match the profile fields they edit.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -17,8 +18,8 @@
 #include <QSlider>
 #include <QStackedWidget>
 
+#include "../toolkit/test_support.h"
 #include "app/theme.h"
-#include "test_support.h"
 
 namespace talvik::test {
 namespace {
@@ -160,8 +161,8 @@ TEST_F(MainLayoutTest, EachOptionGroupIsOneExclusiveGroupOfItsOwn) {
 
 TEST_F(MainLayoutTest, SliderAndEditRangesAreTheFieldRanges) {
     std::vector<std::tuple<QString, int, int>> ranges = {
-        {"ms_5_slider_brightness", 0, 15},   {"ms_5_slider_breathspeed", 0, 9},
-        {"ms_5_slider_sleep_timer", 0, 255}, {"ms_5_slider_light_off", 0, 255},
+        {"ms_5_slider_brightness", 0, 15},    {"ms_5_slider_breathspeed", 0, 9},
+        {"ms_5_slider_sleep_timer", 0, 255},  {"ms_5_slider_light_off", 0, 255},
         {"ms_5_slider_key_debounce", 0, 255},
     };
     for (const QString& name : Expand("ms_5_slider_dpi_%1*8")) {
@@ -189,11 +190,10 @@ TEST_F(MainLayoutTest, StartStateShowsNoMouseAndOpensTheSectionsTheBoxesSay) {
     EXPECT_EQ(stack->currentIndex(), 0);
     EXPECT_TRUE(stack->widget(0)->isAncestorOf(Get(QStringLiteral("no_mouse_label"))));
     EXPECT_EQ(stack->widget(5), Get(QStringLiteral("ms_5_page")));
-    for (const char* name :
-         {"option_device_5", "ms_5_wired", "ms_5_wireless", "ms_5_wireless_4k", "ms_5_BLE",
-          "apply_ring", "query_ring", "ms_5_low_power_label", "ms_5_sleep_label",
-          "ms_5_ver_brightness", "ms_5_ver_breathspeed", "ms_5_hor_light_color", "ms_5_ver_prate",
-          "ms_5_ver_prate_hs"}) {
+    for (const char* name : {"option_device_5", "ms_5_wired", "ms_5_wireless", "ms_5_wireless_4k",
+                             "ms_5_BLE", "apply_ring", "query_ring", "ms_5_low_power_label",
+                             "ms_5_sleep_label", "ms_5_ver_brightness", "ms_5_ver_breathspeed",
+                             "ms_5_hor_light_color", "ms_5_ver_prate", "ms_5_ver_prate_hs"}) {
         EXPECT_TRUE(Get(QString::fromLatin1(name))->isHidden()) << name;
     }
     for (const char* name : {"ms_5_wired", "ms_5_wireless", "ms_5_wireless_4k", "ms_5_BLE"}) {
@@ -205,7 +205,8 @@ TEST_F(MainLayoutTest, StartStateShowsNoMouseAndOpensTheSectionsTheBoxesSay) {
                                          "lift_of_distance key_debounce ripple_control "
                                          "angle_snap motion_sync profile power")) {
         const QString check = "ms_5_check_" + section;
-        const QString container = (Get("ms_5_ver_" + section) ? "ms_5_ver_" : "ms_5_hor_") + section;
+        const QString container =
+            (Get("ms_5_ver_" + section) ? "ms_5_ver_" : "ms_5_hor_") + section;
         EXPECT_EQ(Get<QCheckBox>(check)->isChecked(), !Get(container)->isHidden())
             << check.toStdString();
         EXPECT_TRUE(section == "profile" || section == "power" ||
@@ -214,10 +215,10 @@ TEST_F(MainLayoutTest, StartStateShowsNoMouseAndOpensTheSectionsTheBoxesSay) {
     }
     EXPECT_TRUE(Get<QCheckBox>(QStringLiteral("ms_5_check_profile"))->isChecked());
     EXPECT_FALSE(Get<QCheckBox>(QStringLiteral("ms_5_check_prate"))->isChecked());
-    EXPECT_TRUE(IsInside(QStringLiteral("ms_5_slider_brightness"),
-                         QStringLiteral("ms_5_ver_brightness")));
-    EXPECT_TRUE(IsInside(QStringLiteral("ms_5_btn_light_color"),
-                         QStringLiteral("ms_5_hor_light_color")));
+    EXPECT_TRUE(
+        IsInside(QStringLiteral("ms_5_slider_brightness"), QStringLiteral("ms_5_ver_brightness")));
+    EXPECT_TRUE(
+        IsInside(QStringLiteral("ms_5_btn_light_color"), QStringLiteral("ms_5_hor_light_color")));
 }
 
 TEST(MainLayoutFiles, EveryImageTheLayoutsAndTheMacroRowsNameExists) {

@@ -8,7 +8,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
-#include "test_support.h"
+#include "../toolkit/test_support.h"
 
 namespace talvik::test {
 namespace {
@@ -27,6 +27,7 @@ TEST(Theme, EveryImageOfTheStyleSheetIsFoundThroughTheSkinsPath) {
 
 TEST(Theme, AMissingSheetIsReportedAndTheReadablePaletteStays) {
     QTemporaryDir empty;
+    qApp->setStyleSheet(QString());
     EXPECT_FALSE(app::ApplyTheme(*qApp, empty.path()));
     EXPECT_TRUE(qApp->styleSheet().isEmpty());
     const QPalette palette = QApplication::palette();

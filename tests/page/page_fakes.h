@@ -7,14 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "../toolkit/recording_target.h"
+#include "button_fakes.h"
 #include "macro/record_name.h"
 #include "page/macro_windows.h"
+#include "page/page_controller.h"
 #include "page/page_dialogs.h"
 #include "page/page_view.h"
 #include "page/profile_files.h"
-#include "../toolkit/recording_target.h"
-#include "button_fakes.h"
-#include "page/page_controller.h"
 #include "platform/messages.h"
 #include "profile/profile_defaults.h"
 

@@ -150,7 +150,7 @@ TEST_F(LayoutTest, GeometryDumpListsVisibleControlsAndMenuItems) {
     const QRegularExpression line(QStringLiteral("^GEOM \\S+ \\S+ -?\\d+ -?\\d+ \\d+ \\d+$"));
     auto geom = [](const QString& owner, QWidget* widget, const QRect& rect) {
         const QPoint at = widget->mapToGlobal(rect.topLeft());
-        return QStringLiteral("GEOM %1 %2 %3 %4 %5\n")
+        return QStringLiteral("GEOM %1 %2 %3 %4 %5 %6\n")
             .arg(owner)
             .arg(widget->objectName())
             .arg(at.x())
@@ -180,9 +180,10 @@ TEST_F(LayoutTest, GeometryDumpListsVisibleControlsAndMenuItems) {
         const QString item = QStringLiteral("GEOM menu.xml second %1 %2 %3 %4\n");
         const QRect rect = menu.Menu()->actionGeometry(second);
         const QPoint at = menu.Menu()->mapToGlobal(rect.topLeft());
-        EXPECT_TRUE(out.contains(
-            item.arg(at.x()).arg(at.y()).arg(rect.width()).arg(rect.height())));
-        EXPECT_FALSE(out.contains(QStringLiteral(" hidden_label "))) << "hidden controls are left out";
+        EXPECT_TRUE(
+            out.contains(item.arg(at.x()).arg(at.y()).arg(rect.width()).arg(rect.height())));
+        EXPECT_FALSE(out.contains(QStringLiteral(" hidden_label ")))
+            << "hidden controls are left out";
         EXPECT_FALSE(out.contains(QStringLiteral(" hidden ")));
         for (const QString& text : out.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
             EXPECT_TRUE(line.match(text).hasMatch()) << text.toStdString();

@@ -18,12 +18,12 @@ constexpr uint32_t kTestMessage = 0x600;
 class MessagesTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        UseTestLayouts(toolkit_);
-        window_ = std::make_unique<RecordingWindow>(toolkit_, QStringLiteral("controls.xml"));
+        ASSERT_TRUE(toolkit_.LoadLanguage(QStringLiteral("lan/EN.xml")));
+        window_ = std::make_unique<RecordingWindow>(toolkit_, QStringLiteral("msg.xml"));
         ASSERT_TRUE(window_->Create()) << window_->LoadError().toStdString();
     }
 
-    toolkit::Toolkit toolkit_;
+    toolkit::Toolkit toolkit_{ResDir()};
     std::unique_ptr<RecordingWindow> window_;
 };
 
@@ -101,7 +101,7 @@ TEST_F(MessagesTest, ModalLoopKeepsMessagesFlowingAndReturnsTheCloseCode) {
     EXPECT_EQ(window_->ShowModal(), 0);
     EXPECT_EQ(closed, (std::vector<int>{1, 0}));
     window_->Close(1);  // a code given outside the modal loop does not stick
-    QTimer::singleShot(0, [&] { QTest::keyClick(window_->Widget(), Qt::Key_Escape); });
+    QTimer::singleShot(0, [&] { QTest::keyClick(window_->Widget(), Qt::Key_Escape); });  // a dialog
     EXPECT_EQ(window_->ShowModal(), 0);
 }
 
