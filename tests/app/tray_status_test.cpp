@@ -11,9 +11,9 @@
 #include <QProcess>
 #include <QStringList>
 
+#include "../toolkit/test_support.h"
 #include "app/toolkit/toolkit.h"
 #include "platform/desktop_notifier.h"
-#include "qt_wait.h"
 
 namespace talvik::app {
 namespace {
@@ -115,7 +115,7 @@ protected:
         return state;
     }
 
-    toolkit::Toolkit toolkit_{QStringLiteral(TALVIK_SOURCE_DIR "/res/")};
+    toolkit::Toolkit toolkit_{test::ResDir()};
     QStringList tips_;
 };
 

@@ -121,18 +121,6 @@ TEST_F(HotplugTest, PullingALiveReceiverEndsItsLinkAtOnceAndClosesItsHandles) {
     EXPECT_EQ(Set(ReceiverFamily::k4k).running_readers(), 1);
 }
 
-TEST_F(HotplugTest, PullingFourKReceiverBEndsItsLinkToo) {
-    const int rx = bed.AddReceiver(kVid4kB, kPid4kB, {kCommand4kB, kInput4kB});
-    ASSERT_TRUE(WaitForEvents(5));
-    FireReopenTimers();
-    bed.node(rx, 1).QueueReport(kHeartbeat);
-    ASSERT_TRUE(WaitForReports(1));
-    bed.Unplug(rx);
-    ASSERT_TRUE(WaitFor([&] { return !sink.removed.empty(); }));
-    EXPECT_EQ(sink.removed, std::vector{ReceiverFamily::k4kB});
-    EXPECT_TRUE(Set(ReceiverFamily::k4kB).active_record().empty());
-}
-
 TEST_F(HotplugTest, UnplugDuringABlockedReadEndsTheReader) {
     // No hot-plug handling here: the reader must see the pulled device on its own.
     const int rx = bed.AddReceiver(kVid24g, kPid24g, {kCommand24g, kInput24g});

@@ -3,26 +3,10 @@
 #include <hidapi.h>
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
-#include <QEventLoop>
-#include <chrono>
-#include <thread>
 
 #include "device/usb/hotplug_monitor.h"
 
 namespace talvik::test {
-
-bool WaitFor(const std::function<bool()>& done) {
-    QDeadlineTimer deadline(10000);
-    while (!done()) {
-        if (deadline.hasExpired()) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
 
 UsbFixture::UsbFixture() {
     hid_init();

@@ -8,6 +8,8 @@
 #include <memory>
 #include <vector>
 
+#include "../app/qt_wait.h"
+#include "../toolkit/recording_target.h"
 #include "device/usb/hidapi_backend.h"
 #include "device/usb/receiver_sets.h"
 #include "device/usb/ui_task_queue.h"
@@ -15,21 +17,7 @@
 
 namespace talvik::test {
 
-// Timers by id as the window would keep them: SetTimer restarts, KillTimer stops.
-class FakeWindow final : public platform::MessageTarget {
-public:
-    void Post(uint32_t message, uintptr_t, intptr_t) override { posts.push_back(message); }
-    void SetTimer(int id, int period_ms) override {
-        running[id] = period_ms;
-        ++starts[id];
-    }
-    void KillTimer(int id) override { running.erase(id); }
-    bool IsRunning(int id) const { return running.count(id) > 0; }
-
-    std::map<int, int> running;
-    std::map<int, int> starts;
-    std::vector<uint32_t> posts;
-};
+using FakeWindow = RecordingTarget;
 
 // Stands in for the page: keeps the link flags the way the page's handlers would.
 class RecordingSink final : public device::ReportSink {
@@ -83,7 +71,10 @@ public:
 
 // Runs the event loop until `done` holds; false after a generous deadline, which only a failing
 // test reaches.
-bool WaitFor(const std::function<bool()>& done);
+template <class Pred>
+bool WaitFor(Pred done) {
+    return WaitUntil(done, 10000);
+}
 
 inline constexpr uint16_t kVid24g = 0x1D57;
 inline constexpr uint16_t kPid24g = 0xFA60;

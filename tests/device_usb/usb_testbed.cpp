@@ -173,11 +173,6 @@ size_t HidrawNode::pending() const {
     return queue_.size();
 }
 
-std::vector<std::vector<uint8_t>> HidrawNode::written() const {
-    std::lock_guard lock(mutex_);
-    return written_;
-}
-
 int HidrawNode::reads() const {
     std::lock_guard lock(mutex_);
     return reads_;
@@ -229,10 +224,6 @@ int HidrawNode::OnIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, void* s
                 g_clear_error(&error);
                 umockdev_ioctl_client_complete(client, -1, EFAULT);
                 return TRUE;
-            }
-            {
-                std::lock_guard lock(self->mutex_);
-                self->written_.emplace_back(data->data, data->data + data->data_len);
             }
             g_object_unref(data);
             umockdev_ioctl_client_complete(client, static_cast<long>(size), 0);
@@ -291,13 +282,8 @@ int HidrawNode::OnRead(UMockdevIoctlBase*, UMockdevIoctlClient* client, void* se
     return TRUE;
 }
 
-int HidrawNode::OnWrite(UMockdevIoctlBase*, UMockdevIoctlClient* client, void* self_ptr) {
-    auto* self = static_cast<HidrawNode*>(self_ptr);
+int HidrawNode::OnWrite(UMockdevIoctlBase*, UMockdevIoctlClient* client, void*) {
     UMockdevIoctlData* arg = umockdev_ioctl_client_get_arg(client);
-    {
-        std::lock_guard lock(self->mutex_);
-        self->written_.emplace_back(arg->data, arg->data + arg->data_len);
-    }
     umockdev_ioctl_client_complete(client, arg->data_len, 0);
     return TRUE;
 }
@@ -376,10 +362,6 @@ void UsbTestbed::Release(int index) {
     for (auto& node : receivers_.at(index).nodes) {
         node->Detach(testbed_);
     }
-}
-
-void UsbTestbed::SendRemoveEvent(const std::string& syspath) {
-    umockdev_testbed_uevent(testbed_, syspath.c_str(), "remove");
 }
 
 void UsbTestbed::Unplug(int index) {

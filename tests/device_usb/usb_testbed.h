@@ -40,7 +40,6 @@ public:
     void Disconnect();
     // Lets go of the emulation (after Disconnect, with no reader left).
     void Detach(UMockdevTestbed* testbed);
-    std::vector<std::vector<uint8_t>> written() const;
     int reads() const;
 
 private:
@@ -58,7 +57,6 @@ private:
     int master_ = -1;
     mutable std::mutex mutex_;
     std::deque<std::vector<uint8_t>> queue_;
-    std::vector<std::vector<uint8_t>> written_;
     int reads_ = 0;
     bool gone_ = false;
 };
@@ -89,8 +87,6 @@ public:
     void Unplug(int index);
     // Drops what the testbed keeps for a pulled receiver, once nothing reads its nodes any more.
     void Release(int index);
-    // A "remove" event for one hidraw node only, the node itself staying in the tree.
-    void SendRemoveEvent(const std::string& syspath);
 
     UMockdevTestbed* raw() { return testbed_; }
 

@@ -13,18 +13,15 @@
 #include <utility>
 #include <vector>
 
-#include "macro/key_codes.h"
-#include "platform/keyboard_layout_xkb.h"
 #include "platform/trace.h"
 #include "x_server.h"
 
 namespace talvik::test {
 namespace {
 
-using Clock = std::chrono::steady_clock;
 using Message = std::pair<std::uintptr_t, std::intptr_t>;
 
-// The window the hook posts to: collects WM_MS5_HOOK_INPUT with its arrival time.
+// The window the hook posts to: collects WM_MS5_HOOK_INPUT.
 class Inbox {
 public:
     TalvikWindowHandle handle{this, &Inbox::Post};
@@ -34,34 +31,24 @@ public:
         std::unique_lock lock(mutex_);
         return arrived_.wait_for(lock, timeout, [&] {
             return std::any_of(entries_.begin(), entries_.end(),
-                               [&](const Entry& e) { return e.message == message; });
+                               [&](const Message& m) { return m == message; });
         });
     }
     // The messages so far, a repeat of the one before dropped (xdotool may release twice).
     std::vector<Message> Messages() {
         std::lock_guard lock(mutex_);
         std::vector<Message> out;
-        for (const Entry& e : entries_) {
-            if (out.empty() || out.back() != e.message) {
-                out.push_back(e.message);
+        for (const Message& m : entries_) {
+            if (out.empty() || out.back() != m) {
+                out.push_back(m);
             }
         }
         return out;
     }
     int Count(Message message) {
         std::lock_guard lock(mutex_);
-        return static_cast<int>(
-            std::count_if(entries_.begin(), entries_.end(),
-                          [&](const Entry& e) { return e.message == message; }));
-    }
-    Clock::time_point TimeOf(Message message) {
-        std::lock_guard lock(mutex_);
-        for (const Entry& e : entries_) {
-            if (e.message == message) {
-                return e.time;
-            }
-        }
-        return {};
+        return static_cast<int>(std::count_if(entries_.begin(), entries_.end(),
+                                              [&](const Message& m) { return m == message; }));
     }
     void Clear() {
         std::lock_guard lock(mutex_);
@@ -69,23 +56,19 @@ public:
     }
 
 private:
-    struct Entry {
-        Message message;
-        Clock::time_point time;
-    };
     static void Post(void* context, uint32_t message, uintptr_t wparam, intptr_t lparam) {
         auto* self = static_cast<Inbox*>(context);
         EXPECT_EQ(message, msg::WM_MS5_HOOK_INPUT);
         {
             std::lock_guard lock(self->mutex_);
-            self->entries_.push_back({{wparam, lparam}, Clock::now()});
+            self->entries_.emplace_back(wparam, lparam);
         }
         self->arrived_.notify_all();
     }
 
     std::mutex mutex_;
     std::condition_variable arrived_;
-    std::vector<Entry> entries_;
+    std::vector<Message> entries_;
 };
 
 constexpr Message Press(int vk) {
@@ -185,18 +168,6 @@ TEST_F(HookLibraryTest, NothingArrivesWhileDisabledOrRemoved) {
     EXPECT_EQ(inbox_.Messages(), (std::vector<Message>{Press('D'), Release('D')}));
 }
 
-TEST_F(HookLibraryTest, PausesBetweenInputsArriveAsTheyWereMade) {
-    Start(false);
-    Xdotool("keydown " + std::to_string(kKeyA) + " sleep 0.2 keyup " + std::to_string(kKeyA));
-    ASSERT_TRUE(inbox_.WaitFor(Release('A')));
-    const auto gap = std::chrono::duration_cast<std::chrono::milliseconds>(
-        inbox_.TimeOf(Release('A')) - inbox_.TimeOf(Press('A')));
-    // Within about 30 ms of the 200 ms sent; a loaded machine may also delay xdotool's own
-    // sleep or our thread's turn, which is not the hook batching input, so the bounds allow it.
-    EXPECT_GE(gap.count(), 150);
-    EXPECT_LE(gap.count(), 350);
-}
-
 TEST_F(HookLibraryTest, ASecondInstallKeepsOneListenerAndTakesTheNewWindow) {
     Start(false);
     Inbox second;
@@ -215,26 +186,17 @@ TEST_F(HookLibraryTest, KeysFollowTheLayoutSwitchedWhileListening) {
     ASSERT_TRUE(XServer::Run("setxkbmap fr"));
     Marker(kKeyQ, 'A');  // the French layout types A at the US Q position
 
-    std::string error;
-    const auto fr = platform::XkbKeyboardLayout::FromX11(&error);
-    ASSERT_NE(fr, nullptr) << error;
-    EXPECT_EQ(macro::VirtualKeyToKeyCode('A', *fr), 0x14);  // stored as the Q position
-
     struct Key {
         int keycode;
         int vk;
-        int key_code;
     };
     // Left/right Ctrl, the arrows, keypad 7, 0, decimal point and Enter.
-    const Key keys[] = {{37, 0xA2, 0xE0},  {105, 0xA3, 0xE4}, {111, 0x26, 0x52}, {113, 0x25, 0x50},
-                        {114, 0x27, 0x4F}, {116, 0x28, 0x51}, {79, 0x67, 0x5F},  {90, 0x60, 0x62},
-                        {91, 0x6E, 0x63},  {104, 0x6C, 0x58}};
+    const Key keys[] = {{37, 0xA2},  {105, 0xA3}, {111, 0x26}, {113, 0x25}, {114, 0x27},
+                        {116, 0x28}, {79, 0x67},  {90, 0x60},  {91, 0x6E},  {104, 0x6C}};
     for (const Key& key : keys) {
         inbox_.Clear();
         Marker(key.keycode, key.vk);
         EXPECT_EQ(inbox_.Messages(), (std::vector<Message>{Press(key.vk), Release(key.vk)}))
-            << "keycode " << key.keycode;
-        EXPECT_EQ(macro::VirtualKeyToKeyCode(key.vk, *fr), key.key_code)
             << "keycode " << key.keycode;
     }
 }

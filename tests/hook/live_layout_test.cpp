@@ -3,7 +3,7 @@
 
 #include <QSignalSpy>
 
-#include "../app/qt_wait.h"
+#include "../toolkit/test_support.h"
 #include "platform/live_keyboard_layout.h"
 #include "x_server.h"
 

@@ -1,7 +1,8 @@
-// The main layout holds every control the main window and the device page bind, of the kind
-// their code expects, with slider ranges that match the profile fields they edit.
+// The main layout holds every control the main window and the device page reach by name, of the
+// kind their code expects, with slider ranges that match the profile fields they edit.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -9,202 +10,234 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QScrollArea>
 #include <QSlider>
 #include <QStackedWidget>
 
-#include "app/toolkit/language_file.h"
-#include "layout_fixture.h"
+#include "../toolkit/test_support.h"
+#include "app/theme.h"
 
-namespace talvik::layout::test {
+namespace talvik::test {
 namespace {
+
+enum class Kind { kButton, kOption, kCheck, kSlider, kLabel, kEdit, kList, kCombo, kOther };
+
+// Names, space-separated; "name%1*8" stands for name1 ... name8.
+const std::pair<Kind, const char*> kControls[] = {
+    {Kind::kButton,
+     "exit_btn min_btn about_btn btn_website skin_btn main_menu_btn ms_5_profile_add_btn "
+     "ms_5_profile_delete_btn ms_5_profile_rename_btn ms_5_profile_import_btn "
+     "ms_5_profile_export_btn ms_5_profile_reset_btn ms_5_btn_macro ms_5_btn_light_color "
+     "ms_5_btn_mouse_attribute ms_5_apply_btn ms_5_btn_reset ms_5_btn_apply_dpi "
+     "ms_5_btn_reset_dpi ms_5_btn_key_%1*18 ms_5_btn_dpi_color_%1*8"},
+    {Kind::kOption,
+     "option_device_5 ms_5_option_dpi_step_%1*8 ms_5_btn_prate_%1*4 ms_5_btn_prate_hs_%1*7 "
+     "ms_5_option_lift_of_distance_%1*2 ms_5_option_ripple_control_%1*2 "
+     "ms_5_option_angle_snap_%1*2 ms_5_option_motion_sync_%1*2"},
+    {Kind::kCheck,
+     "check_startup ms_5_check_movemode ms_5_check_button ms_5_check_profile ms_5_check_power "
+     "ms_5_check_dpi ms_5_check_light ms_5_check_prate ms_5_check_mouse_attribute "
+     "ms_5_check_power_setting ms_5_check_lift_of_distance ms_5_check_key_debounce "
+     "ms_5_check_ripple_control ms_5_check_angle_snap ms_5_check_motion_sync"},
+    {Kind::kSlider,
+     "ms_5_slider_brightness ms_5_slider_breathspeed ms_5_slider_sleep_timer "
+     "ms_5_slider_light_off ms_5_slider_key_debounce ms_5_slider_dpi_%1*8"},
+    {Kind::kLabel,
+     "ms_5_label_prate ms_5_label_sleep_timer ms_5_label_light_off ms_5_label_key_debounce "
+     "ms_5_wired ms_5_wireless ms_5_wireless_4k ms_5_BLE ms_5_label_power ms_5_low_power_label "
+     "ms_5_sleep_label ms_5_label_dpi_%1*8"},
+    {Kind::kEdit, "ms_5_edit_dpi_%1*8"},
+    {Kind::kList, "ms_5_list_profile"},
+    {Kind::kCombo, "combo_lan ms_5_combo_light"},
+    {Kind::kOther,
+     "ms_5_page ms_5_ver_brightness ms_5_ver_breathspeed ms_5_hor_light_color apply_ring "
+     "query_ring ms_5_hor_button ms_5_ver_profile ms_5_ver_power ms_5_ver_dpi ms_5_ver_light "
+     "ms_5_ver_prate ms_5_ver_prate_hs ms_5_ver_mouse_attribute ms_5_ver_power_setting "
+     "ms_5_hor_lift_of_distance ms_5_hor_key_debounce ms_5_hor_ripple_control "
+     "ms_5_hor_angle_snap ms_5_hor_motion_sync"},
+};
+
+QStringList Expand(const char* names) {
+    QStringList out;
+    for (const QString& name : QString::fromLatin1(names).split(' ', Qt::SkipEmptyParts)) {
+        const qsizetype star = name.indexOf('*');
+        if (star < 0) {
+            out << name;
+            continue;
+        }
+        for (int n = 1; n <= name.mid(star + 1).toInt(); ++n) {
+            out << name.left(star).arg(n);
+        }
+    }
+    return out;
+}
+
+// Why `control` is not of `kind`; empty when it is.
+QString KindProblem(QWidget* control, Kind kind) {
+    auto* button = qobject_cast<QAbstractButton*>(control);
+    switch (kind) {
+        case Kind::kButton:
+            return qobject_cast<QPushButton*>(control) && !button->isCheckable()
+                       ? QString()
+                       : QStringLiteral("not a plain push button");
+        case Kind::kOption:
+            return button && button->isCheckable() && !qobject_cast<QCheckBox*>(control) &&
+                           button->group() && button->group()->exclusive()
+                       ? QString()
+                       : QStringLiteral("not an option in an exclusive group");
+        case Kind::kCheck:
+            return qobject_cast<QCheckBox*>(control) ? QString() : QStringLiteral("no check box");
+        case Kind::kSlider:
+            return qobject_cast<QSlider*>(control) ? QString() : QStringLiteral("no slider");
+        case Kind::kLabel:
+            return qobject_cast<QLabel*>(control) ? QString() : QStringLiteral("no label");
+        case Kind::kEdit:
+            return qobject_cast<QLineEdit*>(control) ? QString() : QStringLiteral("no edit");
+        case Kind::kList:
+            return qobject_cast<QListWidget*>(control) ? QString() : QStringLiteral("no list");
+        case Kind::kCombo:
+            return qobject_cast<QComboBox*>(control) ? QString() : QStringLiteral("no combo box");
+        case Kind::kOther:
+            break;
+    }
+    return control ? QString() : QStringLiteral("missing");
+}
 
 class MainLayoutTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        ASSERT_TRUE(app::ApplyTheme(*qApp, ResDir()));  // the look changes the sizes
         ASSERT_TRUE(toolkit_.LoadLanguage(QStringLiteral("lan/EN.xml")));
-        ASSERT_TRUE(window_.Create())
-            << window_.LoadError().toStdString()
-            << " missing: " << window_.MissingControls().join(' ').toStdString();
+        ASSERT_TRUE(window_.Create()) << window_.LoadError().toStdString();
     }
-    QWidget* Get(const QString& name) const { return window_.Find<QWidget>(name); }
+    template <class T = QWidget>
+    T* Get(const QString& name) const {
+        return window_.Find<T>(name);
+    }
     bool IsInside(const QString& child, const QString& parent) const {
-        QWidget* outer = Get(parent);
-        QWidget* inner = Get(child);
-        return outer != nullptr && inner != nullptr && outer->isAncestorOf(inner);
+        return Get(parent) && Get(child) && Get(parent)->isAncestorOf(Get(child));
     }
 
     toolkit::Toolkit toolkit_{ResDir()};
-    MainLayoutWindow window_{toolkit_};
+    RecordingWindow window_{toolkit_, QStringLiteral("main.xml")};
 };
 
-TEST_F(MainLayoutTest, EveryBoundControlIsThereWithItsKind) {
-    for (const Control& control : RequiredControls()) {
-        QString why;
-        EXPECT_TRUE(IsKind(Get(control.name), control.kind, &why))
-            << control.name.toStdString() << ": " << why.toStdString();
+TEST_F(MainLayoutTest, EveryControlIsThereWithItsKind) {
+    for (const auto& [kind, names] : kControls) {
+        for (const QString& name : Expand(names)) {
+            const QString problem = kind == Kind::kOther || Get(name) ? KindProblem(Get(name), kind)
+                                                                      : QStringLiteral("missing");
+            EXPECT_TRUE(problem.isEmpty()) << name.toStdString() << ": " << problem.toStdString();
+        }
     }
+    EXPECT_NE(Get<QStackedWidget>(QStringLiteral("device_tab_switch")), nullptr);
+    EXPECT_NE(Get<QScrollArea>(QStringLiteral("ms_5_ver_setting")), nullptr);
+    EXPECT_NE(Get<QProgressBar>(QStringLiteral("ms_5_progress_power")), nullptr);
 }
 
 TEST_F(MainLayoutTest, EachOptionGroupIsOneExclusiveGroupOfItsOwn) {
     QSet<QButtonGroup*> seen;
-    for (const QStringList& names : OptionGroups()) {
-        auto* first = window_.Find<QAbstractButton>(names.front());
-        ASSERT_NE(first, nullptr) << names.front().toStdString();
+    for (const char* pattern :
+         {"option_device_5", "ms_5_option_dpi_step_%1*8", "ms_5_btn_prate_%1*4",
+          "ms_5_btn_prate_hs_%1*7", "ms_5_option_lift_of_distance_%1*2",
+          "ms_5_option_ripple_control_%1*2", "ms_5_option_angle_snap_%1*2",
+          "ms_5_option_motion_sync_%1*2"}) {
+        const QStringList names = Expand(pattern);
+        auto* first = Get<QAbstractButton>(names.front());
+        ASSERT_TRUE(first && first->group()) << pattern;
         QButtonGroup* group = first->group();
-        ASSERT_NE(group, nullptr) << names.front().toStdString();
-        EXPECT_TRUE(group->exclusive());
-        EXPECT_FALSE(seen.contains(group)) << names.front().toStdString() << " shares a group";
+        EXPECT_FALSE(seen.contains(group)) << pattern << " shares a group";
         seen.insert(group);
-        EXPECT_EQ(group->buttons().size(), names.size()) << names.front().toStdString();
+        EXPECT_EQ(group->buttons().size(), names.size()) << pattern;
         for (const QString& name : names) {
-            auto* option = window_.Find<QAbstractButton>(name);
-            ASSERT_NE(option, nullptr) << name.toStdString();
-            EXPECT_EQ(option->group(), group) << name.toStdString();
+            EXPECT_EQ(Get<QAbstractButton>(name)->group(), group) << name.toStdString();
         }
     }
 }
 
-TEST_F(MainLayoutTest, SliderRangesAreTheFieldRanges) {
-    struct Range {
-        QString slider;
-        int minimum;
-        int maximum;
-    };
-    std::vector<Range> ranges = {
+TEST_F(MainLayoutTest, SliderAndEditRangesAreTheFieldRanges) {
+    std::vector<std::tuple<QString, int, int>> ranges = {
         {"ms_5_slider_brightness", 0, 15},    {"ms_5_slider_breathspeed", 0, 9},
         {"ms_5_slider_sleep_timer", 0, 255},  {"ms_5_slider_light_off", 0, 255},
         {"ms_5_slider_key_debounce", 0, 255},
     };
-    for (int k = 1; k <= 8; ++k) {
-        ranges.push_back({QStringLiteral("ms_5_slider_dpi_%1").arg(k), 1, 520});  // 50..26,000
+    for (const QString& name : Expand("ms_5_slider_dpi_%1*8")) {
+        ranges.emplace_back(name, 1, 520);  // 50..26,000
     }
-    for (const Range& range : ranges) {
-        auto* slider = window_.Find<QSlider>(range.slider);
-        ASSERT_NE(slider, nullptr) << range.slider.toStdString();
-        EXPECT_EQ(slider->minimum(), range.minimum) << range.slider.toStdString();
-        EXPECT_EQ(slider->maximum(), range.maximum) << range.slider.toStdString();
-        EXPECT_GE(slider->singleStep(), 1);
+    for (const auto& [name, minimum, maximum] : ranges) {
+        auto* slider = Get<QSlider>(name);
+        ASSERT_NE(slider, nullptr) << name.toStdString();
+        EXPECT_EQ(slider->minimum(), minimum) << name.toStdString();
+        EXPECT_EQ(slider->maximum(), maximum) << name.toStdString();
     }
-    auto* battery = window_.Find<QProgressBar>(QStringLiteral("ms_5_progress_power"));
-    EXPECT_EQ(battery->minimum(), 0);
-    EXPECT_EQ(battery->maximum(), 100);
+    EXPECT_EQ(Get<QProgressBar>(QStringLiteral("ms_5_progress_power"))->maximum(), 100);
+    for (const QString& name : Expand("ms_5_edit_dpi_%1*8")) {
+        EXPECT_EQ(Get<QLineEdit>(name)->maxLength(), 5) << name.toStdString();  // 26000
+    }
+    // Light modes: beyond the default 12, within the four bits on the wire.
+    const int modes = Get<QComboBox>(QStringLiteral("ms_5_combo_light"))->count();
+    EXPECT_GT(modes, 12);
+    EXPECT_LE(modes, 16);
 }
 
-TEST_F(MainLayoutTest, DpiEditsTakeAtMostFiveDigits) {
-    for (int k = 1; k <= 8; ++k) {
-        auto* edit = window_.Find<QLineEdit>(QStringLiteral("ms_5_edit_dpi_%1").arg(k));
-        ASSERT_NE(edit, nullptr);
-        EXPECT_EQ(edit->maxLength(), 5);  // 26000
-    }
-}
-
-TEST_F(MainLayoutTest, LightModesFitTheFieldAndHaveTextsInEveryLanguage) {
-    auto* combo = window_.Find<QComboBox>(QStringLiteral("ms_5_combo_light"));
-    const QStringList keys = combo->property("langItemKeys").toStringList();
-    EXPECT_EQ(combo->count(), keys.size());
-    EXPECT_GT(keys.size(), 12);  // the default mode is 12
-    EXPECT_LE(keys.size(), 16);  // four bits on the wire
-    for (const char* file : {"EN.xml", "CN.xml", "PL.xml", "YUENAN.xml"}) {
-        toolkit::LanguageFile language;
-        ASSERT_TRUE(language.Load(ResDir() + QStringLiteral("lan/") + QLatin1String(file)));
-        for (const QString& key : keys) {
-            EXPECT_TRUE(language.Contains(key)) << file << ": " << key.toStdString();
-        }
-    }
-}
-
-TEST_F(MainLayoutTest, DevicePagesSitAtTheirTabNumbers) {
-    auto* stack = window_.Find<QStackedWidget>(QStringLiteral("device_tab_switch"));
+TEST_F(MainLayoutTest, StartStateShowsNoMouseAndOpensTheSectionsTheBoxesSay) {
+    auto* stack = Get<QStackedWidget>(QStringLiteral("device_tab_switch"));
     ASSERT_GE(stack->count(), 6);
     EXPECT_EQ(stack->currentIndex(), 0);
     EXPECT_TRUE(stack->widget(0)->isAncestorOf(Get(QStringLiteral("no_mouse_label"))));
     EXPECT_EQ(stack->widget(5), Get(QStringLiteral("ms_5_page")));
-    // The tab shows only while a mouse is connected.
-    EXPECT_TRUE(Get(QStringLiteral("option_device_5"))->isHidden());
-}
-
-TEST_F(MainLayoutTest, SectionsOpenAsTheirCheckBoxesSayAndScrollInTheColumn) {
-    const std::vector<std::pair<const char*, const char*>> sections = {
-        {"ms_5_check_button", "ms_5_hor_button"},
-        {"ms_5_check_dpi", "ms_5_ver_dpi"},
-        {"ms_5_check_light", "ms_5_ver_light"},
-        {"ms_5_check_mouse_attribute", "ms_5_ver_mouse_attribute"},
-        {"ms_5_check_power_setting", "ms_5_ver_power_setting"},
-        {"ms_5_check_lift_of_distance", "ms_5_hor_lift_of_distance"},
-        {"ms_5_check_key_debounce", "ms_5_hor_key_debounce"},
-        {"ms_5_check_ripple_control", "ms_5_hor_ripple_control"},
-        {"ms_5_check_angle_snap", "ms_5_hor_angle_snap"},
-        {"ms_5_check_motion_sync", "ms_5_hor_motion_sync"},
-    };
-    for (const auto& [check_name, container_name] : sections) {
-        const QString check = QString::fromLatin1(check_name);
-        const QString container = QString::fromLatin1(container_name);
-        EXPECT_EQ(window_.Find<QCheckBox>(check)->isChecked(), !Get(container)->isHidden())
-            << check_name;
-        EXPECT_TRUE(IsInside(container, QStringLiteral("ms_5_ver_setting"))) << container_name;
-        EXPECT_TRUE(IsInside(check, QStringLiteral("ms_5_ver_setting"))) << check_name;
-    }
-    for (const char* name : {"ms_5_check_profile", "ms_5_check_power"}) {
-        EXPECT_TRUE(window_.Find<QCheckBox>(QString::fromLatin1(name))->isChecked()) << name;
-    }
-    // Polling rates: the page opens the group that fits the link.
-    EXPECT_FALSE(window_.Find<QCheckBox>(QStringLiteral("ms_5_check_prate"))->isChecked());
-    EXPECT_TRUE(Get(QStringLiteral("ms_5_ver_prate"))->isHidden());
-    EXPECT_TRUE(Get(QStringLiteral("ms_5_ver_prate_hs"))->isHidden());
-    EXPECT_TRUE(IsInside(QStringLiteral("ms_5_ver_prate_hs"), QStringLiteral("ms_5_ver_setting")));
-}
-
-TEST_F(MainLayoutTest, LightRowsHoldTheirControlsAndStartHidden) {
-    EXPECT_TRUE(
-        IsInside(QStringLiteral("ms_5_slider_brightness"), QStringLiteral("ms_5_ver_brightness")));
-    EXPECT_TRUE(IsInside(QStringLiteral("ms_5_slider_breathspeed"),
-                         QStringLiteral("ms_5_ver_breathspeed")));
-    EXPECT_TRUE(
-        IsInside(QStringLiteral("ms_5_btn_light_color"), QStringLiteral("ms_5_hor_light_color")));
-    // The default effect shows none of them.
-    for (const char* row :
-         {"ms_5_ver_brightness", "ms_5_ver_breathspeed", "ms_5_hor_light_color"}) {
-        EXPECT_TRUE(Get(QString::fromLatin1(row))->isHidden()) << row;
-    }
-}
-
-TEST_F(MainLayoutTest, StatusControlsStartHidden) {
-    for (const char* name :
-         {"ms_5_wired", "ms_5_wireless", "ms_5_wireless_4k", "ms_5_BLE", "apply_ring", "query_ring",
-          "ms_5_low_power_label", "ms_5_sleep_label"}) {
+    for (const char* name : {"option_device_5", "ms_5_wired", "ms_5_wireless", "ms_5_wireless_4k",
+                             "ms_5_BLE", "apply_ring", "query_ring", "ms_5_low_power_label",
+                             "ms_5_sleep_label", "ms_5_ver_brightness", "ms_5_ver_breathspeed",
+                             "ms_5_hor_light_color", "ms_5_ver_prate", "ms_5_ver_prate_hs"}) {
         EXPECT_TRUE(Get(QString::fromLatin1(name))->isHidden()) << name;
     }
     for (const char* name : {"ms_5_wired", "ms_5_wireless", "ms_5_wireless_4k", "ms_5_BLE"}) {
-        auto* indicator = window_.Find<QLabel>(QString::fromLatin1(name));
+        auto* indicator = Get<QLabel>(QString::fromLatin1(name));
         EXPECT_FALSE(indicator->pixmap().isNull()) << name;
         EXPECT_FALSE(indicator->toolTip().isEmpty()) << name;
     }
+    for (const QString& section : Expand("button dpi light mouse_attribute power_setting "
+                                         "lift_of_distance key_debounce ripple_control "
+                                         "angle_snap motion_sync profile power")) {
+        const QString check = "ms_5_check_" + section;
+        const QString container =
+            (Get("ms_5_ver_" + section) ? "ms_5_ver_" : "ms_5_hor_") + section;
+        EXPECT_EQ(Get<QCheckBox>(check)->isChecked(), !Get(container)->isHidden())
+            << check.toStdString();
+        EXPECT_TRUE(section == "profile" || section == "power" ||
+                    IsInside(container, QStringLiteral("ms_5_ver_setting")))
+            << container.toStdString();
+    }
+    EXPECT_TRUE(Get<QCheckBox>(QStringLiteral("ms_5_check_profile"))->isChecked());
+    EXPECT_FALSE(Get<QCheckBox>(QStringLiteral("ms_5_check_prate"))->isChecked());
+    EXPECT_TRUE(
+        IsInside(QStringLiteral("ms_5_slider_brightness"), QStringLiteral("ms_5_ver_brightness")));
+    EXPECT_TRUE(
+        IsInside(QStringLiteral("ms_5_btn_light_color"), QStringLiteral("ms_5_hor_light_color")));
 }
 
 TEST(MainLayoutFiles, EveryImageTheLayoutsAndTheMacroRowsNameExists) {
-    QStringList images = {
-        "skins/app_icon.png", "skins/mouse.png",        "skins/keyboard_key_action.png",
-        "skins/move.png",     "skins/macro_key_up.png", "skins/macro_key_down.png"};
+    QStringList images = {"skins/mouse.png", "skins/keyboard_key_action.png", "skins/move.png",
+                          "skins/macro_key_up.png", "skins/macro_key_down.png"};
     QFile layout(ResDir() + QStringLiteral("main.xml"));
     ASSERT_TRUE(layout.open(QIODevice::ReadOnly));
-    static const QRegularExpression reference(
+    const QRegularExpression reference(
         QStringLiteral("<(?:pixmap|normaloff)>([^<]+)</(?:pixmap|normaloff)>"));
     auto matches = reference.globalMatch(QString::fromUtf8(layout.readAll()));
-    int from_layout = 0;
+    EXPECT_TRUE(matches.hasNext());
     while (matches.hasNext()) {
         images << matches.next().captured(1);
-        ++from_layout;
     }
-    EXPECT_GT(from_layout, 0);
     for (const QString& image : images) {
-        const QImage loaded(ResDir() + image);
-        EXPECT_FALSE(loaded.isNull()) << image.toStdString();
+        EXPECT_FALSE(QImage(ResDir() + image).isNull()) << image.toStdString();
     }
     EXPECT_EQ(QImage(ResDir() + QStringLiteral("skins/app_icon.png")).size(), QSize(256, 256));
 }
 
 }  // namespace
-}  // namespace talvik::layout::test
+}  // namespace talvik::test

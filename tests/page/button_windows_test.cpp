@@ -8,8 +8,8 @@
 #include <QRadioButton>
 #include <QtTest/QTest>
 
-#include "../app/qt_wait.h"
 #include "../macro/test_support.h"
+#include "../toolkit/test_support.h"
 #include "app/app_settings.h"
 #include "button_fakes.h"
 #include "macro/macro_store.h"

@@ -10,7 +10,7 @@
 #include <QTemporaryDir>
 #include <array>
 
-#include "../app/qt_wait.h"
+#include "../toolkit/test_support.h"
 #include "page/dpi_osd.h"
 #include "session_rig.h"
 

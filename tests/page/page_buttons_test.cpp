@@ -7,15 +7,12 @@
 #include <sstream>
 
 #include "../macro/test_support.h"
-#include "button_fakes.h"
 #include "page/button_labels.h"
 #include "page/button_menu.h"
 #include "page/menu_placement.h"
-#include "page/page_controller.h"
 #include "page_fakes.h"
 #include "platform/keyboard_layout_xkb.h"
 #include "profile/button_function.h"
-#include "profile/profile_defaults.h"
 
 namespace talvik::page {
 namespace {
@@ -25,39 +22,7 @@ using toolkit::NotifyType;
 constexpr std::uint8_t kKeyCombination = 16;
 constexpr std::uint8_t kMacro = 17;
 
-struct ButtonRig {
-    ButtonRig() {
-        state.profiles.push_back(profile::CreateProfile());
-        state.current_profile = state.profiles[0].get();
-        page.ShowProfiles();
-    }
-    profile::ButtonAssign& button(int b) { return state.current_profile->buttons[b]; }
-    // Opens the menu of button `b` (0-based) and picks `item`.
-    void Choose(int b, const std::string& item) {
-        page.Notify(NotifyType::kClick, "ms_5_btn_key_" + std::to_string(b + 1), 0);
-        page.OnMenuItem(item);
-    }
-    int applies() const { return window.Count(msg::WM_MS5_POST_WORKER); }
-    void AddMacro(const char16_t* name, int actions) {
-        auto m = std::make_unique<macro::MacroInfo>();
-        macro::WriteName(m->name, name);
-        m->action_count = actions;
-        for (int i = 0; i < actions; ++i) {
-            m->actions[i].code = static_cast<std::uint8_t>(0x04 + i);
-            m->actions[i].kind = 1;
-        }
-        files.macros.push_back(std::move(m));
-    }
-
-    protocol::SessionState state;
-    testing::FakeView view;
-    testing::FakeDialogs dialogs;
-    testing::FakeButtonDialogs buttons;
-    testing::FakeFiles files;
-    testing::FakeWindow window;
-    testing::FakeMacroWindows macro_windows;
-    PageController page{state, view, dialogs, buttons, files, window, macro_windows};
-};
+using ButtonRig = testing::PageRig;
 
 TEST(ButtonMenu, TableHasTheMenuFileItemsWithDistinctNamesAndCodes) {
     std::set<std::string> names;

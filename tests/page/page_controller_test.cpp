@@ -3,47 +3,15 @@
 
 #include <gtest/gtest.h>
 
-#include "button_fakes.h"
 #include "page/page_timers.h"
 #include "page_fakes.h"
-#include "profile/profile_defaults.h"
 
 namespace talvik::page {
 namespace {
 
 using toolkit::NotifyType;
 
-std::unique_ptr<profile::ProfileInfo> Named(const char16_t* name) {
-    auto p = profile::CreateProfile();
-    macro::WriteName(p->name, name);
-    return p;
-}
-
-struct PageRig {
-    explicit PageRig(int profiles = 1) {
-        const char16_t* names[] = {u"One", u"Two", u"Three"};
-        for (int i = 0; i < profiles; ++i) {
-            state.profiles.push_back(Named(names[i]));
-        }
-        state.current_profile = state.profiles[0].get();
-        state.force_full_apply = false;
-        page.ShowProfiles();
-    }
-    profile::ProfileInfo& current() { return *state.current_profile; }
-    void Send(NotifyType type, const std::string& control, intptr_t wparam = 0) {
-        page.Notify(type, control, wparam);
-    }
-    int applies() const { return window.Count(msg::WM_MS5_POST_WORKER); }
-
-    protocol::SessionState state;
-    testing::FakeView view;
-    testing::FakeDialogs dialogs;
-    testing::FakeButtonDialogs buttons;
-    testing::FakeFiles files;
-    testing::FakeWindow window;
-    testing::FakeMacroWindows macro_windows;
-    PageController page{state, view, dialogs, buttons, files, window, macro_windows};
-};
+using testing::PageRig;
 
 TEST(PageDpi, TypedValuesAreClampedStoredInFiftiesAndWaitForTheApply) {
     const std::pair<const char*, int> cases[] = {
@@ -108,18 +76,18 @@ TEST(PageSliders, ABurstOfMovesSendsOnceAfterTheLast) {
     }
     EXPECT_EQ(rig.current().brightness, 5);
     EXPECT_EQ(rig.applies(), 0);
-    EXPECT_EQ(rig.window.timers.at(kTimerApplyDelay), kApplyDelayMs);
-    EXPECT_EQ(rig.window.timer_starts.at(kTimerApplyDelay), 5) << "restarted by every move";
+    EXPECT_EQ(rig.window.running.at(kTimerApplyDelay), kApplyDelayMs);
+    EXPECT_EQ(rig.window.starts.at(kTimerApplyDelay), 5) << "restarted by every move";
     EXPECT_TRUE(rig.page.OnTimer(kTimerApplyDelay));
     EXPECT_EQ(rig.applies(), 1);
-    EXPECT_EQ(rig.window.timers.count(kTimerApplyDelay), 0u);
+    EXPECT_EQ(rig.window.running.count(kTimerApplyDelay), 0u);
 
     rig.Send(NotifyType::kValueChanged, "ms_5_slider_key_debounce", 4);
     EXPECT_EQ(rig.view.texts["ms_5_label_key_debounce"], "8 MS");
     rig.Send(NotifyType::kItemSelect, "ms_5_combo_light", 5);
     EXPECT_EQ(rig.current().light_mode, 5);
     EXPECT_EQ(rig.view.light_mode, 5);
-    EXPECT_EQ(rig.window.timers.at(kTimerApplyDelay), kLightEffectDelayMs);
+    EXPECT_EQ(rig.window.running.at(kTimerApplyDelay), kLightEffectDelayMs);
 }
 
 TEST(PageColors, APickedColourIsStoredAndACancelChangesNothing) {
@@ -238,17 +206,17 @@ TEST(PageLinks, IndicatorsFollowTheLinksAndTheAnimationRunsOnlyWhenSeen) {
     EXPECT_EQ(rig.window.Count(msg::WM_MS5_DEVICE_STATE), 1);
 
     rig.page.BatteryCharging();
-    EXPECT_EQ(rig.window.timers.at(kTimerChargeAnimation), kChargeAnimationMs);
+    EXPECT_EQ(rig.window.running.at(kTimerChargeAnimation), kChargeAnimationMs);
     rig.page.SetShown(false);
-    EXPECT_EQ(rig.window.timers.count(kTimerChargeAnimation), 0u);
+    EXPECT_EQ(rig.window.running.count(kTimerChargeAnimation), 0u);
     rig.page.SetShown(true);
-    EXPECT_EQ(rig.window.timers.count(kTimerChargeAnimation), 1u);
+    EXPECT_EQ(rig.window.running.count(kTimerChargeAnimation), 1u);
     for (int i = 0; i < 51; ++i) {
         rig.page.OnTimer(kTimerChargeAnimation);
     }
     EXPECT_EQ(rig.view.values["ms_5_progress_power"], 100);
     rig.page.BatteryLevel(64);
-    EXPECT_EQ(rig.window.timers.count(kTimerChargeAnimation), 0u);
+    EXPECT_EQ(rig.window.running.count(kTimerChargeAnimation), 0u);
     EXPECT_EQ(rig.view.texts["ms_5_label_power"], "64%");
 }
 

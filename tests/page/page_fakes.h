@@ -7,12 +7,16 @@
 #include <string>
 #include <vector>
 
+#include "../toolkit/recording_target.h"
+#include "button_fakes.h"
 #include "macro/record_name.h"
 #include "page/macro_windows.h"
+#include "page/page_controller.h"
 #include "page/page_dialogs.h"
 #include "page/page_view.h"
 #include "page/profile_files.h"
 #include "platform/messages.h"
+#include "profile/profile_defaults.h"
 
 namespace talvik::page::testing {
 
@@ -129,27 +133,51 @@ public:
     std::vector<macro::MacroListChange> changes;
 };
 
-// The main window's posts and timers.
-class FakeWindow final : public platform::MessageTarget {
-public:
-    void Post(uint32_t message, uintptr_t, intptr_t) override { posts.push_back(message); }
-    void SetTimer(int id, int period_ms) override {
-        timers[id] = period_ms;
-        ++timer_starts[id];
-    }
-    void KillTimer(int id) override { timers.erase(id); }
+using FakeWindow = test::RecordingTarget;
 
-    int Count(uint32_t message) const {
-        int n = 0;
-        for (uint32_t m : posts) {
-            n += m == message;
+// The page controller on fakes, with `profiles` default profiles named One, Two, Three.
+struct PageRig {
+    explicit PageRig(int profiles = 1) {
+        const char16_t* names[] = {u"One", u"Two", u"Three"};
+        for (int i = 0; i < profiles; ++i) {
+            state.profiles.push_back(profile::CreateProfile());
+            macro::WriteName(state.profiles.back()->name, names[i]);
         }
-        return n;
+        state.current_profile = state.profiles[0].get();
+        state.force_full_apply = false;
+        page.ShowProfiles();
+    }
+    profile::ProfileInfo& current() { return *state.current_profile; }
+    profile::ButtonAssign& button(int b) { return state.current_profile->buttons[b]; }
+    void Send(toolkit::NotifyType type, const std::string& control, intptr_t wparam = 0) {
+        page.Notify(type, control, wparam);
+    }
+    // Opens the menu of button `b` (0-based) and picks `item`.
+    void Choose(int b, const std::string& item) {
+        Send(toolkit::NotifyType::kClick, "ms_5_btn_key_" + std::to_string(b + 1));
+        page.OnMenuItem(item);
+    }
+    int applies() const { return window.Count(msg::WM_MS5_POST_WORKER); }
+    // A macro of `actions` key presses, codes 0x04 upwards.
+    void AddMacro(const char16_t* name, int actions, std::uint8_t first_code = 0x04) {
+        auto m = std::make_unique<macro::MacroInfo>();
+        macro::WriteName(m->name, name);
+        m->action_count = actions;
+        for (int i = 0; i < actions; ++i) {
+            m->actions[i].code = static_cast<std::uint8_t>(first_code + i);
+            m->actions[i].kind = 1;
+        }
+        files.macros.push_back(std::move(m));
     }
 
-    std::vector<uint32_t> posts;
-    std::map<int, int> timers;
-    std::map<int, int> timer_starts;
+    protocol::SessionState state;
+    FakeView view;
+    FakeDialogs dialogs;
+    FakeButtonDialogs buttons;
+    FakeFiles files;
+    FakeWindow window;
+    FakeMacroWindows macro_windows;
+    PageController page{state, view, dialogs, buttons, files, window, macro_windows};
 };
 
 }  // namespace talvik::page::testing

@@ -1,11 +1,8 @@
 // The macro editor's changes carried into the buttons of every profile.
 #include <gtest/gtest.h>
 
-#include "button_fakes.h"
-#include "page/page_controller.h"
 #include "page_fakes.h"
 #include "profile/button_function.h"
-#include "profile/profile_defaults.h"
 
 namespace talvik::page {
 namespace {
@@ -13,22 +10,10 @@ namespace {
 using Kind = macro::MacroListChange::Kind;
 constexpr std::uint8_t kMacro = static_cast<std::uint8_t>(profile::ButtonFunction::kMacro);
 
-struct MacroRig {
-    MacroRig() {
-        for (int i = 0; i < 2; ++i) {
-            state.profiles.push_back(profile::CreateProfile());
-        }
-        state.current_profile = state.profiles[0].get();
-        AddMacro(u"A", 0x04);
-        AddMacro(u"B", 0x05);
-    }
-    void AddMacro(const char16_t* name, std::uint8_t code) {
-        auto m = std::make_unique<macro::MacroInfo>();
-        macro::WriteName(m->name, name);
-        m->action_count = 1;
-        m->actions[0].code = code;
-        m->actions[0].kind = 1;
-        files.macros.push_back(std::move(m));
+struct MacroRig : testing::PageRig {
+    MacroRig() : PageRig(2) {
+        AddMacro(u"A", 1, 0x04);
+        AddMacro(u"B", 1, 0x05);
     }
     // Button b of profile p runs the macro called `name`, as the macro dialog leaves it.
     void Assign(int p, int b, const char16_t* name) {
@@ -46,15 +31,6 @@ struct MacroRig {
         page.Notify(toolkit::NotifyType::kClick, "ms_5_btn_macro", 0);
     }
     void Erase(int index) { files.macros.erase(files.macros.begin() + index); }
-
-    protocol::SessionState state;
-    testing::FakeView view;
-    testing::FakeDialogs dialogs;
-    testing::FakeFiles files;
-    testing::FakeWindow window;
-    testing::FakeMacroWindows macro_windows;
-    testing::FakeButtonDialogs buttons;
-    PageController page{state, view, dialogs, buttons, files, window, macro_windows};
 };
 
 TEST(PageMacros, ADeletedMacroGivesItsButtonsTheirDefaultAndTheActiveProfileIsSent) {

@@ -6,7 +6,7 @@
 #include <QThread>
 #include <memory>
 
-namespace talvik::toolkit::test {
+namespace talvik::test {
 
 namespace {
 
@@ -14,7 +14,7 @@ class QtEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
         static int argc = 1;
-        static char name[] = "toolkit_tests";
+        static char name[] = "talvik_tests";
         static char* argv[] = {name, nullptr};
         qputenv("QT_QPA_PLATFORM", "offscreen");
         app_ = std::make_unique<QApplication>(argc, argv);
@@ -31,26 +31,32 @@ private:
 
 QString SourceDir() {
     const QString from_env = qEnvironmentVariable("TALVIK_SOURCE_DIR");
-    return from_env.isEmpty() ? QStringLiteral(TALVIK_TEST_SOURCE_DIR) : from_env;
+    return (from_env.isEmpty() ? QStringLiteral(TALVIK_SOURCE_DIR) : from_env) + QLatin1Char('/');
+}
+
+QString ResDir() {
+    return SourceDir() + QStringLiteral("res/");
 }
 
 QString TestResDir() {
-    return SourceDir() + QStringLiteral("/tests/toolkit/res/");
+    return SourceDir() + QStringLiteral("tests/toolkit/res/");
 }
 
-RecordingWindow::RecordingWindow(Toolkit& toolkit, QString layout, QStringList required,
-                                 QString class_name)
-    : Window(toolkit),
-      layout_(std::move(layout)),
-      required_(std::move(required)),
-      class_name_(std::move(class_name)) {}
+void UseTestLayouts(toolkit::Toolkit& toolkit) {
+    toolkit.SetResourceDir(TestResDir());
+    toolkit.RegisterWidgetClass(QStringLiteral("TestPalette"),
+                                [](QWidget* parent) { return new TestPalette(parent); });
+    EXPECT_TRUE(toolkit.LoadLanguage(QStringLiteral("lan/A.xml")));
+}
 
-QStringList RecordingWindow::Seen() const {
-    QStringList seen;
-    for (const Notification& n : notifications) {
-        seen << n.TypeName() + QLatin1Char(':') + n.sender_name;
+QStringList RecordingWindow::Of(toolkit::NotifyType type) const {
+    QStringList out;
+    for (const toolkit::Notification& n : notifications) {
+        if (n.type == type) {
+            out << QStringLiteral("%1=%2").arg(n.sender_name).arg(n.wparam);
+        }
     }
-    return seen;
+    return out;
 }
 
 void RecordingWindow::BindControls() {
@@ -59,7 +65,7 @@ void RecordingWindow::BindControls() {
     }
 }
 
-void RecordingWindow::Notify(const Notification& notification) {
+void RecordingWindow::Notify(const toolkit::Notification& notification) {
     notifications.push_back(notification);
     if (on_notify) {
         on_notify(notification);
@@ -82,4 +88,4 @@ void RecordingWindow::OnTimer(int id) {
     }
 }
 
-}  // namespace talvik::toolkit::test
+}  // namespace talvik::test

@@ -10,6 +10,7 @@
 #include <ostream>
 #include <vector>
 
+#include "../app/qt_wait.h"
 #include "app/toolkit/notification.h"
 #include "app/toolkit/toolkit.h"
 #include "app/toolkit/window.h"
@@ -22,14 +23,16 @@ inline void PrintTo(const QStringList& list, std::ostream* out) {
     *out << '{' << list.join(QStringLiteral(", ")).toStdString() << '}';
 }
 
-namespace talvik::toolkit::test {
+// The widget tests' shared fixture: linking it gives the program one QApplication on the
+// offscreen platform for the whole run.
+namespace talvik::test {
 
-// The project's source folder (for res/ and the test layouts).
+// The project's source folder, its res/ and the toolkit's test layouts (all with a slash).
 QString SourceDir();
-// The test resource folder tests/toolkit/res/.
+QString ResDir();
 QString TestResDir();
 
-// A palette stand-in: announces presses as colour picks, like the real palette will.
+// A palette stand-in: announces presses as colour picks, like the real palette.
 class TestPalette : public QWidget {
     Q_OBJECT
 public:
@@ -44,6 +47,9 @@ protected:
     void mouseReleaseEvent(QMouseEvent*) override { emit colorChangedButtonUp(); }
 };
 
+// A toolkit on the test layouts and language A, with TestPalette registered.
+void UseTestLayouts(toolkit::Toolkit& toolkit);
+
 struct Message {
     uint32_t message;
     uintptr_t wparam;
@@ -51,38 +57,36 @@ struct Message {
     bool on_ui_thread;
 };
 
-// A window whose class, layout and required controls are given by the test, recording what
-// it receives.
-class RecordingWindow : public Window {
+// A window whose layout and required controls are given by the test, recording what it gets.
+class RecordingWindow : public toolkit::Window {
 public:
-    RecordingWindow(Toolkit& toolkit, QString layout, QStringList required = {},
-                    QString class_name = QStringLiteral("TestWnd"));
+    RecordingWindow(toolkit::Toolkit& toolkit, QString layout, QStringList required = {})
+        : Window(toolkit), layout_(std::move(layout)), required_(std::move(required)) {}
 
-    QString ClassName() const override { return class_name_; }
+    QString ClassName() const override { return QStringLiteral("TestWnd"); }
     QString LayoutFile() const override { return layout_; }
 
-    std::vector<Notification> notifications;
+    std::vector<toolkit::Notification> notifications;
     std::vector<Message> messages;
     std::vector<int> timer_ticks;
     int init_calls = 0;
-    std::function<void(const Notification&)> on_notify;
+    std::function<void(const toolkit::Notification&)> on_notify;
     std::function<void(const Message&)> on_message;
     std::function<void(int)> on_timer;
 
-    // "type:sender" strings of the recorded notifications, for compact comparisons.
-    QStringList Seen() const;
+    // "sender=wparam" of the recorded notifications of one type.
+    QStringList Of(toolkit::NotifyType type) const;
 
 protected:
     void BindControls() override;
     void OnInit() override { ++init_calls; }
-    void Notify(const Notification& notification) override;
+    void Notify(const toolkit::Notification& notification) override;
     bool HandleCustomMessage(uint32_t message, uintptr_t wparam, intptr_t lparam) override;
     void OnTimer(int id) override;
 
 private:
     QString layout_;
     QStringList required_;
-    QString class_name_;
 };
 
-}  // namespace talvik::toolkit::test
+}  // namespace talvik::test

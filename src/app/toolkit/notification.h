@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <functional>
 #include <map>
-#include <optional>
 
 namespace talvik::toolkit {
 
@@ -18,7 +17,6 @@ enum class NotifyType {
     kCheckClick,            // check box toggled; wparam = 1 checked, 0 unchecked
     kKillFocus,             // the control lost the keyboard focus
     kSetFocus,              // the control got the keyboard focus
-    kTimer,                 // a control timer fired; wparam = timer id
     kMouseEnter,            // pointer entered the control
     kMouseLeave,            // pointer left the control
     kReturn,                // Enter pressed in an edit
@@ -30,10 +28,6 @@ enum class NotifyType {
     kColorChangedButtonUp,  // the user released the button after picking a colour
 };
 
-// The wire names of the types ("click", "selectchanged", ...).
-QString NotifyTypeName(NotifyType type);
-std::optional<NotifyType> NotifyTypeFromName(const QString& name);
-
 struct Notification {
     NotifyType type = NotifyType::kClick;
     QString sender_name;       // the sender's object name, as in the layout
@@ -41,8 +35,6 @@ struct Notification {
     QString virtual_window;    // name of the registered container holding the sender, or empty
     intptr_t wparam = 0;
     intptr_t lparam = 0;
-
-    QString TypeName() const { return NotifyTypeName(type); }
 };
 
 // The handler table of a virtual window: types missing from it are dropped.

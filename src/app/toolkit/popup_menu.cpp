@@ -142,16 +142,6 @@ void PopupMenu::Close() {
     menu_->close();
 }
 
-int PopupMenu::VisibleItemCount() const {
-    int count = 0;
-    for (const QAction* action : menu_->actions()) {
-        if (action->isVisible() && !action->isSeparator()) {
-            ++count;
-        }
-    }
-    return count;
-}
-
 QAction* PopupMenu::Item(const QString& name) const {
     for (QAction* action : menu_->actions()) {
         if (action->objectName() == name) {

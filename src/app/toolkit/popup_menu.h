@@ -40,7 +40,6 @@ public:
     void MoveTo(const QPoint& screen_point);
     void Close();
 
-    int VisibleItemCount() const;
     QAction* Item(const QString& name) const;
     QMenu* Menu() const { return menu_.get(); }
 

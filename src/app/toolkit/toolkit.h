@@ -66,7 +66,6 @@ public:
 
     // Geometry dump for end-to-end scripts: on by TALVIK_DUMP_GEOMETRY=1 at construction.
     bool DumpGeometry() const { return dump_geometry_; }
-    void SetDumpGeometry(bool on) { dump_geometry_ = on; }
 
     const std::vector<Window*>& Windows() const { return windows_; }
 

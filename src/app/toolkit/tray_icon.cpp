@@ -22,10 +22,6 @@ TrayIcon::~TrayIcon() {
     }
 }
 
-bool TrayIcon::IsShown() const {
-    return icon_->isVisible();
-}
-
 void TrayIcon::SetToolTip(const QString& tool_tip) {
     icon_->setToolTip(tool_tip);
 }

@@ -27,7 +27,6 @@ public:
     TrayIcon(Window& owner, const QIcon& icon, const QString& tool_tip, uint32_t message);
     ~TrayIcon() override;
 
-    bool IsShown() const;
     void SetToolTip(const QString& tool_tip);
     // The Qt icon, also when no tray exists (it is then never shown).
     QSystemTrayIcon* Native() const { return icon_.get(); }

@@ -41,9 +41,6 @@ Window::~Window() {
     for (auto& [id, timer] : timers_) {
         delete timer;
     }
-    for (auto& [key, timer] : control_timers_) {
-        delete timer;
-    }
     delete root_.data();
 }
 
@@ -228,14 +225,6 @@ const MenuCommand* Window::DeliveredMenuCommand(uintptr_t wparam) const {
         return nullptr;
     }
     return delivering_command_;
-}
-
-bool Window::Send(uint32_t message, uintptr_t wparam, intptr_t lparam) {
-    if (!OnUiThread(this)) {
-        platform::Trace("Send 0x%x refused off the UI thread\n", static_cast<unsigned>(message));
-        return false;
-    }
-    return HandleCustomMessage(message, wparam, lparam);
 }
 
 void Window::SetTimer(int id, int period_ms) {

@@ -83,8 +83,6 @@ public:
 
     // Queued; handled one at a time on the UI thread in posting order by HandleCustomMessage.
     void Post(uint32_t message, uintptr_t wparam, intptr_t lparam) override;
-    // Handles the message at once. UI thread only; from another thread it is refused (false).
-    bool Send(uint32_t message, uintptr_t wparam, intptr_t lparam);
     // Window timers by id: OnTimer(id) every period_ms until killed. Setting a running id
     // restarts it with the new period. Called off the UI thread, the request is queued behind
     // the messages posted before it.
@@ -97,10 +95,6 @@ public:
     // For the run-time libraries: posts through it reach Post(). Valid while the toolkit
     // lives; posts after this window is gone are dropped.
     TalvikWindowHandle* Handle();
-
-    // Control timers raise "timer" notifications from `control` with wparam = id.
-    void SetControlTimer(QWidget* control, int id, int period_ms);
-    void KillControlTimer(QWidget* control, int id);
 
     // Notifications of the controls inside `container` go to `table` instead of Notify(),
     // carrying `name` as their virtual window.
@@ -195,7 +189,6 @@ private:
     std::shared_ptr<Mailbox> mailbox_;
     bool mailbox_retained_ = false;
     std::map<int, QTimer*> timers_;
-    std::map<std::pair<QWidget*, int>, QTimer*> control_timers_;
     std::map<QString, VirtualWindow> virtual_windows_;
     std::deque<Notification> pending_;
     bool delivering_ = false;

@@ -377,35 +377,6 @@ void Window::SetOptionSelected(QAbstractButton* option, bool selected, bool noti
     }
 }
 
-void Window::SetControlTimer(QWidget* control, int id, int period_ms) {
-    if (control == nullptr) {
-        return;
-    }
-    QTimer*& timer = control_timers_[{control, id}];
-    if (timer == nullptr) {
-        timer = new QTimer();
-        QPointer<QWidget> guarded(control);
-        connect(timer, &QTimer::timeout, this, [this, guarded, control, id] {
-            if (guarded) {
-                Raise(NotifyType::kTimer, guarded, id);
-            } else {
-                KillControlTimer(control, id);  // the pointer only serves as the key here
-            }
-        });
-    }
-    timer->start(std::max(0, period_ms));
-}
-
-void Window::KillControlTimer(QWidget* control, int id) {
-    const auto it = control_timers_.find({control, id});
-    if (it == control_timers_.end()) {
-        return;
-    }
-    it->second->stop();
-    it->second->deleteLater();
-    control_timers_.erase(it);
-}
-
 QWidget* Window::AddRow(QListWidget* list, const QString& row_layout) {
     if (list == nullptr) {
         return nullptr;
