@@ -173,11 +173,6 @@ size_t HidrawNode::pending() const {
     return queue_.size();
 }
 
-int HidrawNode::reads() const {
-    std::lock_guard lock(mutex_);
-    return reads_;
-}
-
 int HidrawNode::OnIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, void* self_ptr) {
     auto* self = static_cast<HidrawNode*>(self_ptr);
     const unsigned long request = umockdev_ioctl_client_get_request(client);
@@ -269,7 +264,6 @@ int HidrawNode::OnRead(UMockdevIoctlBase*, UMockdevIoctlClient* client, void* se
         }
         report = std::move(self->queue_.front());
         self->queue_.pop_front();
-        ++self->reads_;
         // The last report taken: the terminal goes quiet until the next one.
         char mark;
         if (self->queue_.empty() && self->pty_ >= 0 && read(self->pty_, &mark, 1) != 1) {
