@@ -180,13 +180,25 @@ TEST_F(HookLibraryTest, ASecondInstallKeepsOneListenerAndTakesTheNewWindow) {
     EXPECT_NE(Trace().find("input hook: stopped listening"), std::string::npos);
 }
 
-// Beyond the evdev offset, keys map through the layout's table, which the layout tests cover row
-// by row.
 TEST_F(HookLibraryTest, KeysFollowTheLayoutSwitchedWhileListening) {
     Start(false);
     Marker(kKeyQ, 'Q');
     ASSERT_TRUE(XServer::Run("setxkbmap fr"));
     Marker(kKeyQ, 'A');  // the French layout types A at the US Q position
+
+    struct Key {
+        int keycode;
+        int vk;
+    };
+    // Left/right Ctrl, the arrows, keypad 7, 0, decimal point and Enter.
+    const Key keys[] = {{37, 0xA2},  {105, 0xA3}, {111, 0x26}, {113, 0x25}, {114, 0x27},
+                        {116, 0x28}, {79, 0x67},  {90, 0x60},  {91, 0x6E},  {104, 0x6C}};
+    for (const Key& key : keys) {
+        inbox_.Clear();
+        Marker(key.keycode, key.vk);
+        EXPECT_EQ(inbox_.Messages(), (std::vector<Message>{Press(key.vk), Release(key.vk)}))
+            << "keycode " << key.keycode;
+    }
 }
 
 TEST(HookLibraryWithoutX, InstallRefusesAndRemoveIsHarmless) {

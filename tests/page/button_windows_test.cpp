@@ -42,7 +42,7 @@ TEST(ButtonWindows, LabelsShowAssignmentsAndFollowTheLanguage) {
     rig.Destroy();
 }
 
-TEST(ButtonWindows, MacroDialogTakesDigitsOnlyAndHidesTheCountWhenNotRepeating) {
+TEST(ButtonWindows, MacroDialogTakesDigitsOnlyCorrectsTheCountAndHidesItWhenNotRepeating) {
     test::SessionRig rig;
     rig.Build(sim::SimLink::kWired);
     ASSERT_TRUE(rig.window);
@@ -63,6 +63,9 @@ TEST(ButtonWindows, MacroDialogTakesDigitsOnlyAndHidesTheCountWhenNotRepeating) 
         edit->clear();
         QTest::keyClicks(edit, QStringLiteral("3a0x0"));
         EXPECT_TRUE(test::WaitUntil([&] { return edit->text() == QStringLiteral("300"); }));
+        QTest::keyClick(edit, Qt::Key_Return);
+        EXPECT_EQ(edit->text(), QStringLiteral("255"));
+        EXPECT_EQ(dialog.Value().repeat, 255);
     }
     rig.Destroy();
 }

@@ -239,6 +239,7 @@ TEST(FunctionMenuPlacement, OpensBesideTheButtonAndStaysInsideTheArea) {
     const std::tuple<QRect, QSize, QRect, QPoint> cases[] = {
         {QRect(100, 100, 80, 24), QSize(200, 300), area, QPoint(180, 100)},   // right, level
         {QRect(100, 700, 80, 24), QSize(200, 300), area, QPoint(180, 424)},   // bottoms level
+        {QRect(100, 471, 80, 24), QSize(200, 300), area, QPoint(180, 195)},   // a pixel short
         {QRect(1150, 100, 80, 24), QSize(200, 300), area, QPoint(950, 100)},  // left of it
         {QRect(100, 700, 80, 24), QSize(200, 1200), area, QPoint(180, 0)},    // taller: from top
         {QRect(1300, 40, 80, 24), QSize(200, 1200), right_screen, QPoint(1380, 30)},
