@@ -90,21 +90,17 @@ TEST_F(SettingsFilesTest, MissingConfigTakesLanguageFromLocaleAndWritesIt) {
     EXPECT_EQ(platform::IniFile(Ini()).ReadInt("SETTING", "lanId", -1), 2);
 }
 
+// A stored language wins, a chosen Chinese or Vietnamese interface included; an invalid code is
+// replaced by the locale's.
 TEST_F(SettingsFilesTest, StoredLanguageWinsAndInvalidCodesAreReplaced) {
     platform::IniFile ini(Ini());
-    ini.WriteInt("SETTING", "lanId", 3);
-    EXPECT_EQ(Store().LoadAtStart(QLocale(QLocale::English)).language_code, 3);
-    EXPECT_EQ(ini.ReadInt("SETTING", "lanId", -1), 3);
-
-    // A chosen Chinese or Vietnamese interface survives a restart.
-    ini.WriteInt("SETTING", "lanId", 1);
-    EXPECT_EQ(Store().LoadAtStart(QLocale(QLocale::English)).language_code, 1);
-    ini.WriteInt("SETTING", "lanId", 4);
-    EXPECT_EQ(Store().LoadAtStart(QLocale(QLocale::English)).language_code, 4);
-
-    ini.WriteInt("SETTING", "lanId", 9);
-    EXPECT_EQ(Store().LoadAtStart(QLocale(QLocale::Polish)).language_code, 3);
-    EXPECT_EQ(ini.ReadInt("SETTING", "lanId", -1), 3);
+    for (const auto& [stored, locale, expected] :
+         {std::tuple{3, QLocale::English, 3}, std::tuple{1, QLocale::English, 1},
+          std::tuple{4, QLocale::English, 4}, std::tuple{9, QLocale::Polish, 3}}) {
+        ini.WriteInt("SETTING", "lanId", stored);
+        EXPECT_EQ(Store().LoadAtStart(QLocale(locale)).language_code, expected) << stored;
+        EXPECT_EQ(ini.ReadInt("SETTING", "lanId", -1), expected) << stored;
+    }
 }
 
 TEST_F(SettingsFilesTest, StartupBelowOneCountsAsOffAndFeedbackIsKeptAsRead) {

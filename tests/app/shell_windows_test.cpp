@@ -5,7 +5,6 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
-#include <QDeadlineTimer>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,7 +13,6 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStackedWidget>
-#include <QSystemTrayIcon>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -97,147 +95,98 @@ protected:
     FakeDevice device_;
 };
 
-TEST_F(ShellWindowsTest, StartUpTakesTitleLanguageAndAutostartFromTheSettings) {
+TEST_F(ShellWindowsTest, StartUpTakesTheLanguageFromTheSettingsAndFollowsLanguageMessages) {
     platform::IniFile(home_.filePath(QStringLiteral("CONFIG.ini"))).WriteInt("SETTING", "lanId", 3);
     const SettingsStore store = Store();
     auto window = MakeMain(store);
-    EXPECT_EQ(window->Settings().language_code, 3);
     EXPECT_EQ(window->Find<QComboBox>(QStringLiteral("combo_lan"))->currentIndex(), 2);
-    EXPECT_FALSE(window->Find<QCheckBox>(QStringLiteral("check_startup"))->isChecked());
-    EXPECT_EQ(window->Widget()->windowTitle(), toolkit_.Text(QStringLiteral("mouse_name_text")));
     EXPECT_FALSE(window->Hooks()->CanRecord());  // no hook library: recording is unavailable
 
     window->HandleCustomMessage(msg::WM_MS5_LANGUAGE, 1, 0);
-    EXPECT_EQ(window->Settings().language_code, 1);
     EXPECT_EQ(window->Find<QComboBox>(QStringLiteral("combo_lan"))->currentIndex(), 0);
-    EXPECT_EQ(platform::IniFile(store.Ini().Path()).ReadInt("SETTING", "lanId", -1), 1);
     EXPECT_EQ(device_.refreshes, 1);
-    // A code no language has changes nothing.
-    window->HandleCustomMessage(msg::WM_MS5_LANGUAGE, 77, 0);
+    window->HandleCustomMessage(msg::WM_MS5_LANGUAGE, 77, 0);  // no such language
     EXPECT_EQ(window->Settings().language_code, 1);
 }
 
 TEST_F(ShellWindowsTest, DeviceMessagesAndTimersReachTheDeviceSide) {
     const SettingsStore store = Store();
     auto window = MakeMain(store);
-    window->HandleCustomMessage(msg::WM_MS5_DRIVER_PLUG, 0, 0);
-    window->HandleCustomMessage(msg::WM_MS5_DRIVER_PLUG, 1, 0);
-    window->HandleCustomMessage(msg::WM_MS5_DRIVER_PLUG, 5, 0);
+    for (uintptr_t plug : {0, 1, 5}) {
+        window->HandleCustomMessage(msg::WM_MS5_DRIVER_PLUG, plug, 0);
+    }
     window->HandleCustomMessage(msg::WM_MS5_DRIVER_DATA, 0x10C5, 0x1234F003);
     EXPECT_EQ(device_.driver_events,
               (std::vector<uint32_t>{0x7F000002, 0x7F000001, 0x7F000000, 0x10C5F003}));
-
     window->HandleCustomMessage(msg::WM_MS5_POST_WORKER, 2, 7);
-    ASSERT_EQ(device_.worker.size(), 1u);
-    EXPECT_EQ(device_.worker[0], std::make_pair(uintptr_t{2}, intptr_t{7}));
-
-    for (int id : {592, 595, 598, 599, 600, 53}) {
+    EXPECT_EQ(device_.worker,
+              (std::vector<std::pair<uintptr_t, intptr_t>>{{uintptr_t{2}, intptr_t{7}}}));
+    window->SetTimer(msg::TIMER_REOPEN_24G, 1000);
+    for (int id : {592, 595, 598, 599, 600, 53, msg::TIMER_REOPEN_24G, msg::TIMER_REOPEN_4K}) {
         window->OnTimer(id);
     }
     EXPECT_EQ(device_.timers, (std::vector<int>{592, 595, 598, 599}));
-    window->SetTimer(msg::TIMER_REOPEN_24G, 1000);
-    window->OnTimer(msg::TIMER_REOPEN_24G);
-    window->OnTimer(msg::TIMER_REOPEN_4K);
-    EXPECT_EQ(device_.reopen_24g, 1);
-    EXPECT_EQ(device_.reopen_4k, 1);
+    EXPECT_EQ(device_.reopen_24g + device_.reopen_4k, 2);
     EXPECT_FALSE(window->HasTimer(msg::TIMER_REOPEN_24G));
+    EXPECT_FALSE(window->HandleCustomMessage(0x7777, 0, 0));  // left to the toolkit
 
-    // Accepted and ignored; unknown numbers are left to the toolkit.
-    EXPECT_TRUE(window->HandleCustomMessage(msg::WM_MS5_LINK_READY, 1, 0));
-    EXPECT_TRUE(window->HandleCustomMessage(0x1401, 0, 0));
-    EXPECT_FALSE(window->HandleCustomMessage(0x7777, 0, 0));
-}
-
-TEST_F(ShellWindowsTest, DeviceStateShowsTheMousePageOnlyWhileALinkIsUp) {
-    const SettingsStore store = Store();
-    auto window = MakeMain(store);
+    // The mouse page shows while a link is up.
     auto* tabs = window->Find<QStackedWidget>(QStringLiteral("device_tab_switch"));
-    auto* mouse_tab = window->Find<QAbstractButton>(QStringLiteral("option_device_5"));
-
     device_.any_link = true;
     window->HandleCustomMessage(msg::WM_MS5_DEVICE_STATE, 0, 0);
-    if (tabs->count() > MainWindow::kMouseTab) {
-        EXPECT_EQ(tabs->currentIndex(), MainWindow::kMouseTab);
-    }
+    EXPECT_EQ(tabs->currentIndex(), MainWindow::kMouseTab);
     device_.any_link = false;
     window->HandleCustomMessage(msg::WM_MS5_DEVICE_STATE, 0, 0);
     EXPECT_EQ(tabs->currentIndex(), 0);
-    if (mouse_tab != nullptr) {
-        EXPECT_FALSE(mouse_tab->isVisible());
-        EXPECT_FALSE(mouse_tab->isChecked());
-    }
+    EXPECT_FALSE(window->Find<QAbstractButton>(QStringLiteral("option_device_5"))->isVisible());
 }
 
-TEST_F(ShellWindowsTest, DpiReportsKeepOneDisplayAndItClosesOnItsTimer) {
+TEST_F(ShellWindowsTest, DpiReportsKeepOneDisplayInItsCornerAndItClosesOnItsTimer) {
     const SettingsStore store = Store();
     auto window = MakeMain(store);
     window->HandleCustomMessage(msg::WM_MS5_DPI_OSD, 4, 16);
     QPointer<page::DpiOsd> first = window->Osd();
     ASSERT_NE(first, nullptr);
-    EXPECT_EQ(first->Text(), QStringLiteral("DPI :800"));
-    EXPECT_TRUE(window->HasTimer(msg::TIMER_OSD_CLOSE));
-
     window->HandleCustomMessage(msg::WM_MS5_DPI_OSD, 4, 32);
     EXPECT_EQ(window->Osd(), first.data());
-    EXPECT_EQ(first->Text(), QStringLiteral("DPI :1600"));
     EXPECT_EQ(first->Find<QLabel>(QStringLiteral("dpi_label"))->text(),
               QStringLiteral("DPI :1600"));
     window->HandleCustomMessage(msg::WM_MS5_DPI_OSD, 7, 32);  // another kind: no value
     EXPECT_EQ(first->Text(), QStringLiteral("DPI :"));
-
     window->OnTimer(msg::TIMER_OSD_CLOSE);
-    EXPECT_EQ(window->Osd(), nullptr);
     EXPECT_TRUE(first.isNull());
-    EXPECT_FALSE(window->HasTimer(msg::TIMER_OSD_CLOSE));
-}
 
-TEST_F(ShellWindowsTest, DisplayTakesItsCornerOfTheWorkArea) {
     EXPECT_EQ(page::DpiOsd::Placement(QRect(0, 0, 1920, 1040)), QRect(1710, 980, 200, 50));
     // A panel on the left or at the top moves the work area's origin; the corner follows it.
     EXPECT_EQ(page::DpiOsd::Placement(QRect(64, 32, 1856, 1048)), QRect(1710, 1020, 200, 50));
 }
 
-TEST_F(ShellWindowsTest, TrayMenuIsRebuiltOnceAndItsItemsRouteByName) {
+TEST_F(ShellWindowsTest, TrayMenuIsRebuiltOnceAndMenuItemsRouteByName) {
     const SettingsStore store = Store();
     auto window = MakeMain(store);
     window->HandleCustomMessage(msg::WM_MS5_TRAYICON, 0, 0x205);
     QPointer<QMenu> first = window->TrayMenu()->Menu();
     window->HandleCustomMessage(msg::WM_MS5_TRAYICON, 0, 0x205);
-    ASSERT_NE(window->TrayMenu(), nullptr);
-    EXPECT_TRUE(first.isNull());  // the earlier menu is gone: one menu object at a time
+    EXPECT_TRUE(first.isNull());  // one menu object at a time
 
     QSignalSpy ended(window.get(), &MainWindow::ended);
     window->Hide();
     window->TrayMenu()->Item(QStringLiteral("configuration"))->trigger();
     EXPECT_TRUE(WaitUntil([&] { return window->Widget()->isVisible(); }));
-    EXPECT_EQ(ended.count(), 0);
-    window->TrayMenu()->Item(QStringLiteral("exit"))->trigger();
-    EXPECT_TRUE(WaitUntil([&] { return ended.count() == 1; }));
-    // A message without a record, or with a made-up one, is ignored.
-    EXPECT_TRUE(window->HandleCustomMessage(msg::WM_MS5_MENU_CLICK, 0, 0));
-    window->Post(msg::WM_MS5_MENU_CLICK, 0x1234, 0);
-    QCoreApplication::processEvents();
-    EXPECT_EQ(ended.count(), 1);
-}
-
-TEST_F(ShellWindowsTest, MenuNamesStartingWithTheDevicePrefixGoToThePageCaseSensitively) {
-    const SettingsStore store = Store();
-    auto window = MakeMain(store);
+    // Names with the device prefix go to the page, case-sensitively.
     toolkit::PopupMenu menu(*window);
-    for (const char* name : {"ms_5_left_click", "MS_5_left_click", "ms_", "CONFIGURATION"}) {
+    for (const char* name : {"ms_5_left_click", "MS_5_left_click", "ms_"}) {
         QAction* action = menu.Menu()->addAction(QString::fromLatin1(name));
         action->setObjectName(QString::fromLatin1(name));
-        window->Hide();
         action->trigger();
     }
-    EXPECT_TRUE(WaitUntil([&] { return window->Widget()->isVisible(); }));
+    window->TrayMenu()->Item(QStringLiteral("exit"))->trigger();
+    EXPECT_TRUE(WaitUntil([&] { return ended.count() == 1; }));
     EXPECT_EQ(device_.menu_items, QStringList{QStringLiteral("ms_5_left_click")});
-}
+    window->Post(msg::WM_MS5_MENU_CLICK, 0x1234, 0);  // a made-up record is ignored
+    QCoreApplication::processEvents();
+    EXPECT_EQ(ended.count(), 1);
 
-TEST_F(ShellWindowsTest, ExitButtonHidesAndShowRequestBringsTheWindowBack) {
-    const SettingsStore store = Store();
-    auto window = MakeMain(store);
-    window->Show();
     QTest::mouseClick(window->Find<QPushButton>(QStringLiteral("exit_btn")), Qt::LeftButton);
     EXPECT_TRUE(WaitUntil([&] { return !window->Widget()->isVisible(); }));
     window->HandleCustomMessage(msg::WM_MS5_SHOW, 0, 0);
@@ -251,14 +200,11 @@ TEST_F(ShellWindowsTest, AboutWindowShowsTheSettingsAndPostsEachChange) {
     EXPECT_EQ(about.Find<QComboBox>(QStringLiteral("combo_lan"))->currentIndex(), 2);
     auto* startup = about.Find<QCheckBox>(QStringLiteral("check_startup"));
     auto* feedback = about.Find<QCheckBox>(QStringLiteral("check_window_feedback"));
-    EXPECT_FALSE(startup->isChecked());
     EXPECT_TRUE(feedback->isChecked());  // never set counts as on
-    EXPECT_EQ(about.Find<QLabel>(QStringLiteral("version"))->text(), QStringLiteral("1.0.0.1"));
     about.Show();
-
-    QTest::mouseClick(startup, Qt::LeftButton, {}, QPoint(8, startup->height() / 2));
-    QTest::mouseClick(startup, Qt::LeftButton, {}, QPoint(8, startup->height() / 2));
-    QTest::mouseClick(feedback, Qt::LeftButton, {}, QPoint(8, feedback->height() / 2));
+    for (QCheckBox* box : {startup, startup, feedback}) {
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
+    }
     QCoreApplication::processEvents();
     EXPECT_EQ(main_window.posts,
               (std::vector<std::pair<uint32_t, uintptr_t>>{
@@ -267,20 +213,14 @@ TEST_F(ShellWindowsTest, AboutWindowShowsTheSettingsAndPostsEachChange) {
 }
 
 TEST_F(ShellWindowsTest, MessageBoxGivesOneOnlyForOk) {
-    for (const auto& [button, expected] :
-         {std::pair{"btn_ok", 1}, std::pair{"btn_cancel", 0}, std::pair{"", 0}}) {
+    // Closing by the window manager is the toolkit's modal loop, tested with the toolkit.
+    for (const auto& [button, expected] : {std::pair{"btn_ok", 1}, std::pair{"btn_cancel", 0}}) {
         MsgWindow box(toolkit_, QStringLiteral("warning_title_text"),
                       QStringLiteral("delete_profile_text"));
         ASSERT_TRUE(box.Create());
-        EXPECT_EQ(box.Find<QLabel>(QStringLiteral("warning"))->text(),
-                  toolkit_.Text(QStringLiteral("delete_profile_text")));
         const QString name = QString::fromLatin1(button);
         QTimer::singleShot(0, &box, [&box, name] {
-            if (name.isEmpty()) {
-                box.Widget()->close();  // closed by the window manager
-            } else {
-                QTest::mouseClick(box.Find<QPushButton>(name), Qt::LeftButton);
-            }
+            QTest::mouseClick(box.Find<QPushButton>(name), Qt::LeftButton);
         });
         EXPECT_EQ(box.ShowModal(), expected) << button;
     }
@@ -293,12 +233,7 @@ TEST_F(ShellWindowsTest, ColourDialogChannelsPresetsAndPalette) {
     auto* g = dialog.Find<QLineEdit>(QStringLiteral("g_edit"));
     auto* b = dialog.Find<QLineEdit>(QStringLiteral("b_edit"));
     EXPECT_EQ(r->text(), QStringLiteral("255"));
-    EXPECT_EQ(g->text(), QStringLiteral("0"));
-    EXPECT_EQ(b->text(), QStringLiteral("0"));
-    EXPECT_EQ(dialog.Widget()->pos(), QPoint(40, 30));
     dialog.Show();
-
-    g->setFocus();
     g->clear();
     QTest::keyClicks(g, QStringLiteral("300"));
     EXPECT_EQ(g->text(), QStringLiteral("255"));
@@ -306,51 +241,34 @@ TEST_F(ShellWindowsTest, ColourDialogChannelsPresetsAndPalette) {
     b->clear();
     QTest::keyClicks(b, QStringLiteral("-4"));
     EXPECT_EQ(b->text(), QStringLiteral("0"));
-    EXPECT_EQ(r->text(), QStringLiteral("255"));  // the other edits are not rewritten
 
     QTest::mouseClick(dialog.Find<QPushButton>(QStringLiteral("mouse_dpi_color_12")),
                       Qt::LeftButton);
     EXPECT_EQ(dialog.Color(), 0xFFFF00FFu);
-    EXPECT_EQ(g->text(), QStringLiteral("0"));
     EXPECT_EQ(b->text(), QStringLiteral("255"));
-
     auto* palette = dialog.Find<page::ColorPalette>(QStringLiteral("ColorPallet"));
-    ASSERT_NE(palette, nullptr);
-    const QPoint green_point = page::ColorPalette::PointOf(QColor(0, 255, 0), palette->size());
-    QTest::mouseClick(palette, Qt::LeftButton, {}, green_point);
+    QTest::mouseClick(palette, Qt::LeftButton, {},
+                      page::ColorPalette::PointOf(QColor(0, 255, 0), palette->size()));
     EXPECT_EQ(QColor::fromRgb(dialog.Color()).hsvHue() / 10, 12);  // about 120 degrees
     EXPECT_EQ(r->text(), QString::number(qRed(dialog.Color())));
-
     bool clamped = false;
-    EXPECT_EQ(page::DpiColorDialog::ChannelValue(QStringLiteral("abc"), &clamped), 0);
-    EXPECT_FALSE(clamped);
     EXPECT_EQ(page::DpiColorDialog::ChannelValue(QStringLiteral("99999999999999"), &clamped), 255);
     EXPECT_TRUE(clamped);
-    EXPECT_EQ(page::DpiColorDialog::ChannelValue(QStringLiteral("12abc"), &clamped), 12);
 }
 
-TEST_F(ShellWindowsTest, PermissionBannerShowsTheFixAndCopiesIt) {
+TEST_F(ShellWindowsTest, PermissionBannerCopiesTheFixAndTheTrayTipFollowsThePower) {
     const SettingsStore store = Store();
     auto window = MakeMain(store);
     window->Show();
     auto* banner = window->Find<QWidget>(QStringLiteral("permission_banner"));
-    EXPECT_FALSE(banner->isVisible());
-    const QString commands =
-        QStringLiteral("sudo udevadm control --reload-rules\nsudo udevadm trigger\n");
+    const QString commands = QStringLiteral("sudo udevadm trigger\n");
     window->ShowPermissionProblem({QStringLiteral("/dev/hidraw3")}, commands);
-    EXPECT_TRUE(banner->isVisible());
-    EXPECT_EQ(window->Find<QLabel>(QStringLiteral("permission_commands"))->text(),
-              commands.trimmed());
     QTest::mouseClick(window->Find<QPushButton>(QStringLiteral("permission_copy_btn")),
                       Qt::LeftButton);
     EXPECT_TRUE(WaitUntil([&] { return QGuiApplication::clipboard()->text() == commands; }));
     window->ShowPermissionProblem({}, commands);
     EXPECT_FALSE(banner->isVisible());
-}
 
-TEST_F(ShellWindowsTest, TrayTipFollowsThePower) {
-    const SettingsStore store = Store();
-    auto window = MakeMain(store);
     page::PowerState state;
     state.links.link_24g = true;
     state.source = page::PowerState::Source::kBattery;

@@ -1,6 +1,4 @@
 // Hot-plug through the libudev monitor on the event loop, against emulated receivers.
-#include <cstdio>
-
 #include "device/usb/hotplug_monitor.h"
 #include "usb_fixture.h"
 
@@ -22,14 +20,7 @@ protected:
 
     // Waits for the events of a receiver just added: the last one is its last hidraw node.
     bool WaitForEvents(size_t count) {
-        const bool got = WaitFor([&] { return events.size() >= count; });
-        if (!got) {
-            for (const auto& e : events) {
-                std::printf("event %d %s %s\n", static_cast<int>(e.action), e.subsystem.c_str(),
-                            e.syspath.c_str());
-            }
-        }
-        return got;
+        return WaitFor([&] { return events.size() >= count; });
     }
     // The window fires every running re-open timer once.
     void FireReopenTimers() {

@@ -33,13 +33,21 @@ std::string Upper(std::string text) {
     return text;
 }
 
-void CompleteWith(UMockdevIoctlClient* client, const void* bytes, size_t size, long result) {
-    UMockdevIoctlData* arg = umockdev_ioctl_client_get_arg(client);
+// The ioctl's argument of `size` bytes, or null after failing the call with EFAULT.
+UMockdevIoctlData* Argument(UMockdevIoctlClient* client, size_t size) {
     GError* error = nullptr;
-    UMockdevIoctlData* data = umockdev_ioctl_data_resolve(arg, 0, size, &error);
+    UMockdevIoctlData* data =
+        umockdev_ioctl_data_resolve(umockdev_ioctl_client_get_arg(client), 0, size, &error);
     if (data == nullptr) {
         g_clear_error(&error);
         umockdev_ioctl_client_complete(client, -1, EFAULT);
+    }
+    return data;
+}
+
+void CompleteWith(UMockdevIoctlClient* client, const void* bytes, size_t size, long result) {
+    UMockdevIoctlData* data = Argument(client, size);
+    if (data == nullptr) {
         return;
     }
     umockdev_ioctl_data_update(data, 0, static_cast<guint8*>(const_cast<void*>(bytes)),
@@ -173,11 +181,6 @@ size_t HidrawNode::pending() const {
     return queue_.size();
 }
 
-int HidrawNode::reads() const {
-    std::lock_guard lock(mutex_);
-    return reads_;
-}
-
 int HidrawNode::OnIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, void* self_ptr) {
     auto* self = static_cast<HidrawNode*>(self_ptr);
     const unsigned long request = umockdev_ioctl_client_get_request(client);
@@ -216,33 +219,17 @@ int HidrawNode::OnIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, void* s
             CompleteWith(client, text.data(), size, static_cast<long>(value.size() + 1));
             return TRUE;
         }
-        case 0x06: {  // set feature
-            UMockdevIoctlData* arg = umockdev_ioctl_client_get_arg(client);
-            GError* error = nullptr;
-            UMockdevIoctlData* data = umockdev_ioctl_data_resolve(arg, 0, size, &error);
-            if (data == nullptr) {
-                g_clear_error(&error);
-                umockdev_ioctl_client_complete(client, -1, EFAULT);
-                return TRUE;
-            }
-            g_object_unref(data);
-            umockdev_ioctl_client_complete(client, static_cast<long>(size), 0);
-            return TRUE;
-        }
+        case 0x06:    // set feature
         case 0x07: {  // get feature: report id kept, zeros after it
-            std::vector<uint8_t> zeros(size, 0);
-            UMockdevIoctlData* arg = umockdev_ioctl_client_get_arg(client);
-            GError* error = nullptr;
-            UMockdevIoctlData* data = umockdev_ioctl_data_resolve(arg, 0, size, &error);
+            UMockdevIoctlData* data = Argument(client, size);
             if (data == nullptr) {
-                g_clear_error(&error);
-                umockdev_ioctl_client_complete(client, -1, EFAULT);
                 return TRUE;
             }
-            if (size > 0) {
+            if (_IOC_NR(request) == 0x07 && size > 0) {
+                std::vector<uint8_t> zeros(size, 0);
                 zeros[0] = data->data[0];
+                umockdev_ioctl_data_update(data, 0, zeros.data(), static_cast<gint>(size));
             }
-            umockdev_ioctl_data_update(data, 0, zeros.data(), static_cast<gint>(size));
             g_object_unref(data);
             umockdev_ioctl_client_complete(client, static_cast<long>(size), 0);
             return TRUE;
@@ -269,7 +256,6 @@ int HidrawNode::OnRead(UMockdevIoctlBase*, UMockdevIoctlClient* client, void* se
         }
         report = std::move(self->queue_.front());
         self->queue_.pop_front();
-        ++self->reads_;
         // The last report taken: the terminal goes quiet until the next one.
         char mark;
         if (self->queue_.empty() && self->pty_ >= 0 && read(self->pty_, &mark, 1) != 1) {

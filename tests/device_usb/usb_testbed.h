@@ -40,7 +40,6 @@ public:
     void Disconnect();
     // Lets go of the emulation (after Disconnect, with no reader left).
     void Detach(UMockdevTestbed* testbed);
-    int reads() const;
 
 private:
     void Announce();
@@ -57,7 +56,6 @@ private:
     int master_ = -1;
     mutable std::mutex mutex_;
     std::deque<std::vector<uint8_t>> queue_;
-    int reads_ = 0;
     bool gone_ = false;
 };
 
@@ -87,8 +85,6 @@ public:
     void Unplug(int index);
     // Drops what the testbed keeps for a pulled receiver, once nothing reads its nodes any more.
     void Release(int index);
-
-    UMockdevTestbed* raw() { return testbed_; }
 
 private:
     UMockdevTestbed* testbed_ = nullptr;

@@ -14,7 +14,6 @@ public:
     XServer& operator=(const XServer&) = delete;
 
     bool Running() const { return pid_ > 0; }
-    const std::string& Display() const { return display_; }
     // Runs a tool on this display (sh -c); true when it exits 0.
     static bool Run(const std::string& command);
     // Makes layout group `group` of the core keyboard the active one.

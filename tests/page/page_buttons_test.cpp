@@ -59,25 +59,19 @@ TEST(ButtonMenu, NamesMatchWithoutRegardToCase) {
     EXPECT_EQ(FunctionMenuCode("ms_5_cop"), std::nullopt);
 }
 
-TEST(ButtonMenu, ButtonsOneToTwelveOpenTheirMenuAndAChoiceAssignsAndApplies) {
+TEST(ButtonMenu, ButtonsOneToTwelveOpenTheirMenuAndOnlyAKnownChoiceAssignsAndApplies) {
     ButtonRig rig;
     rig.page.Notify(NotifyType::kClick, "ms_5_btn_key_13", 0);
-    EXPECT_TRUE(rig.buttons.menus.empty());
-    rig.Choose(1, "ms_5_COPY");
-    EXPECT_EQ(rig.buttons.menus, std::vector<std::string>{"ms_5_btn_key_2"});
-    EXPECT_EQ(rig.button(1).function, 33);
-    EXPECT_EQ(rig.applies(), 1);
-    EXPECT_EQ(rig.view.labels[1], 33);
-}
-
-TEST(ButtonMenu, UnknownItemsAndItemsWithoutAMenuChangeNothing) {
-    ButtonRig rig;
     rig.page.OnMenuItem("ms_5_copy");  // no menu was opened
+    EXPECT_TRUE(rig.buttons.menus.empty());
     rig.Choose(1, "ms_5_no_such_item");
     EXPECT_EQ(rig.button(0).function, 1);
-    EXPECT_EQ(rig.button(1).function, 2);
     EXPECT_EQ(rig.applies(), 0);
-    EXPECT_TRUE(rig.view.labels.empty());
+    rig.Choose(1, "ms_5_COPY");
+    EXPECT_EQ(rig.buttons.menus.back(), "ms_5_btn_key_2");
+    EXPECT_EQ(rig.button(1).function, 33);
+    EXPECT_EQ(rig.applies(), 1);
+    EXPECT_EQ(rig.view.labels, (std::map<int, int>{{1, 33}}));
 }
 
 TEST(ButtonMenu, TheLastLeftClickAmongTheFirstSixteenButtonsStays) {
@@ -222,15 +216,11 @@ protected:
     test::FakeTexts texts_;
 };
 
-TEST_F(ButtonLabels, PlainFunctionsShowTheirTextKey) {
-    EXPECT_EQ(Label(1, 0, 0).text_key, "left_click_text");
+TEST_F(ButtonLabels, TextKeysForFunctionsComposedTextsForKeysAndMacros) {
     EXPECT_EQ(Label(39, 0, 0).text_key, "undo_text");
-    const ButtonLabel none = Label(200, 0, 0);
-    EXPECT_EQ(none.text_key, "");
-    EXPECT_EQ(none.text, "");
-}
-
-TEST_F(ButtonLabels, KeyCombinationsJoinModifiersAndKeyWithPlus) {
+    EXPECT_EQ(Label(200, 0, 0).text_key, "");
+    EXPECT_EQ(Label(200, 0, 0).text, "");
+    EXPECT_EQ(Label(kMacro, 0, 0).text, "Macro: Reload");
     const std::tuple<int, int, const char*> cases[] = {
         {0x3A, 1, "Ctrl+F1"}, {0x04, 9, "Ctrl+Win+A"}, {0x04, 15, "Ctrl+Shift+Alt+Win+A"},
         {0x04, 0, "A"},       {0x00, 2, "Shift"},      {0x2D, 4, "Alt+-"},
@@ -243,26 +233,21 @@ TEST_F(ButtonLabels, KeyCombinationsJoinModifiersAndKeyWithPlus) {
     }
 }
 
-TEST_F(ButtonLabels, MacrosShowTheMacroTextAndName) {
-    EXPECT_EQ(Label(kMacro, 0, 0).text, "Macro: Reload");
-}
-
 TEST(FunctionMenuPlacement, OpensBesideTheButtonAndStaysInsideTheArea) {
     const QRect area(0, 0, 1280, 770);
-    const QSize menu(200, 300);
-    // Room below: right of the button, level with its top.
-    EXPECT_EQ(FunctionMenuPosition(QRect(100, 100, 80, 24), menu, area), QPoint(180, 100));
-    // Near the bottom: its bottom level with the button's bottom.
-    EXPECT_EQ(FunctionMenuPosition(QRect(100, 700, 80, 24), menu, area), QPoint(180, 424));
-    // Near the right edge: left of the button.
-    EXPECT_EQ(FunctionMenuPosition(QRect(1150, 100, 80, 24), menu, area), QPoint(950, 100));
-    // Taller than the area: from its top.
-    EXPECT_EQ(FunctionMenuPosition(QRect(100, 700, 80, 24), QSize(200, 1200), area),
-              QPoint(180, 0));
-    // A second screen to the right with a panel on top.
-    const QRect right(1280, 30, 1920, 1050);
-    EXPECT_EQ(FunctionMenuPosition(QRect(1300, 40, 80, 24), QSize(200, 1200), right),
-              QPoint(1380, 30));
+    const QRect right_screen(1280, 30, 1920, 1050);  // a panel on top
+    const std::tuple<QRect, QSize, QRect, QPoint> cases[] = {
+        {QRect(100, 100, 80, 24), QSize(200, 300), area, QPoint(180, 100)},   // right, level
+        {QRect(100, 700, 80, 24), QSize(200, 300), area, QPoint(180, 424)},   // bottoms level
+        {QRect(100, 471, 80, 24), QSize(200, 300), area, QPoint(180, 195)},   // a pixel short
+        {QRect(1150, 100, 80, 24), QSize(200, 300), area, QPoint(950, 100)},  // left of it
+        {QRect(100, 700, 80, 24), QSize(200, 1200), area, QPoint(180, 0)},    // taller: from top
+        {QRect(1300, 40, 80, 24), QSize(200, 1200), right_screen, QPoint(1380, 30)},
+    };
+    for (const auto& [button, menu, screen, at] : cases) {
+        EXPECT_EQ(FunctionMenuPosition(button, menu, screen), at)
+            << button.x() << "," << button.y();
+    }
 }
 
 }  // namespace

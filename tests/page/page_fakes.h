@@ -1,9 +1,6 @@
 #pragma once
 
-#include <deque>
-#include <functional>
 #include <map>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -24,7 +21,7 @@ namespace talvik::page::testing {
 class FakeView final : public PageView {
 public:
     void SetVisible(std::string_view c, bool v) override { visible[std::string(c)] = v; }
-    void Select(std::string_view c) override { selected.emplace_back(c); }
+    void Select(std::string_view) override {}
     void SetChecked(std::string_view c, bool v) override { checked[std::string(c)] = v; }
     bool IsChecked(std::string_view c) const override {
         const auto it = checked.find(std::string(c));
@@ -51,21 +48,19 @@ public:
     }
     void Refresh(const profile::ProfileInfo&, const protocol::LinkFlags&) override { ++refreshes; }
     void UpdateLightControls(int mode) override { light_mode = mode; }
-    void UpdateModeControls(const protocol::LinkFlags&) override { ++mode_updates; }
+    void UpdateModeControls(const protocol::LinkFlags&) override {}
     void ScrollIntoView(std::string_view c) override { scrolled.emplace_back(c); }
 
     std::map<std::string, bool> visible;
     std::map<std::string, bool> checked;
     std::map<std::string, int> values;
     std::map<std::string, std::string> texts;
-    std::vector<std::string> selected;
     std::vector<std::string> scrolled;
     std::vector<std::u16string> rows;
     std::map<int, int> labels;  // button -> function shown
     int selected_row = -1;
     int refreshes = 0;
     int light_mode = -1;
-    int mode_updates = 0;
 };
 
 // Scripted answers; records the message boxes shown.
@@ -91,13 +86,12 @@ public:
                                                              const std::u16string&) override {
         return file;
     }
-    bool OpenMouseSettings() override { return settings_found; }
+    bool OpenMouseSettings() override { return true; }
 
     bool confirm = true;
     std::optional<std::u16string> name;
     std::optional<profile::ColorValue> color;
     std::optional<std::filesystem::path> file;
-    bool settings_found = true;
     std::vector<std::string> boxes;
 };
 
@@ -117,19 +111,15 @@ public:
     macro::FileStatus exported;
 };
 
-// The editor's run: scripted changes to the list and the names journal.
+// The editor's run: scripted changes to the names journal.
 class FakeMacroWindows final : public MacroWindows {
 public:
     std::vector<macro::MacroListChange> RunMacroEditor() override {
         ++runs;
-        if (edit) {
-            edit();
-        }
         return changes;
     }
 
     int runs = 0;
-    std::function<void()> edit;
     std::vector<macro::MacroListChange> changes;
 };
 

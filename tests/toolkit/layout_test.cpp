@@ -1,22 +1,18 @@
-// Windows from layout files: required controls, bad files, language texts, rows, the geometry
-// dump, the trace category and the program's own layouts.
+// Windows from layout files: required controls, bad files, language texts, rows and the
+// program's own layouts (the geometry dump and the trace category carry every e2e test).
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
-#include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
-#include <QLoggingCategory>
 #include <QMenu>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QTest>
 #include <string>
 
 #include "app/toolkit/popup_menu.h"
-#include "app/toolkit/trace_category.h"
 #include "platform/trace.h"
 #include "test_support.h"
 
@@ -142,77 +138,6 @@ TEST_F(LayoutTest, RowsHaveTheirOwnNamedSubControlsAndFollowTheLanguage) {
     EXPECT_EQ(action->text(), QStringLiteral("Naciśnięcie"));
     EXPECT_EQ(window.AddRow(list, QStringLiteral("broken.xml")), nullptr);
     EXPECT_EQ(list->count(), 5);
-}
-
-// "GEOM <window> <control> x y w h" for every visible named control and menu item, in screen
-// coordinates, only with TALVIK_DUMP_GEOMETRY=1.
-TEST_F(LayoutTest, GeometryDumpListsVisibleControlsAndMenuItems) {
-    const QRegularExpression line(QStringLiteral("^GEOM \\S+ \\S+ -?\\d+ -?\\d+ \\d+ \\d+$"));
-    auto geom = [](const QString& owner, QWidget* widget, const QRect& rect) {
-        const QPoint at = widget->mapToGlobal(rect.topLeft());
-        return QStringLiteral("GEOM %1 %2 %3 %4 %5 %6\n")
-            .arg(owner)
-            .arg(widget->objectName())
-            .arg(at.x())
-            .arg(at.y())
-            .arg(rect.width())
-            .arg(rect.height());
-    };
-    qputenv("TALVIK_DUMP_GEOMETRY", "1");
-    Toolkit dumping;
-    qunsetenv("TALVIK_DUMP_GEOMETRY");
-    UseTestLayouts(dumping);
-    {
-        RecordingWindow window(dumping, QStringLiteral("controls.xml"));
-        ASSERT_TRUE(window.Create());
-        window.Widget()->move(40, 50);
-        testing::internal::CaptureStdout();
-        window.Show();
-        QTest::qWait(1);
-        toolkit::PopupMenu menu(window);
-        ASSERT_TRUE(menu.Load(QStringLiteral("menu.xml")));
-        menu.Open(QPoint(200, 100));
-        QTest::qWait(1);
-        const QString out = QString::fromStdString(testing::internal::GetCapturedStdout());
-        auto* button = window.Find<QPushButton>(QStringLiteral("btn"));
-        EXPECT_TRUE(out.contains(geom("TestWnd", button, button->rect()))) << out.toStdString();
-        QAction* second = menu.Item(QStringLiteral("second"));
-        const QString item = QStringLiteral("GEOM menu.xml second %1 %2 %3 %4\n");
-        const QRect rect = menu.Menu()->actionGeometry(second);
-        const QPoint at = menu.Menu()->mapToGlobal(rect.topLeft());
-        EXPECT_TRUE(
-            out.contains(item.arg(at.x()).arg(at.y()).arg(rect.width()).arg(rect.height())));
-        EXPECT_FALSE(out.contains(QStringLiteral(" hidden_label ")))
-            << "hidden controls are left out";
-        EXPECT_FALSE(out.contains(QStringLiteral(" hidden ")));
-        for (const QString& text : out.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
-            EXPECT_TRUE(line.match(text).hasMatch()) << text.toStdString();
-        }
-    }
-    RecordingWindow quiet(toolkit_, QStringLiteral("controls.xml"));
-    ASSERT_TRUE(quiet.Create());
-    testing::internal::CaptureStdout();
-    quiet.Show();
-    QCoreApplication::processEvents();
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), std::string());
-}
-
-TEST(TraceCategory, CarriesTheFormattedLine) {
-    static QStringList captured;
-    QLoggingCategory::setFilterRules(QStringLiteral("talvik.trace.debug=true"));
-    const QtMessageHandler previous =
-        qInstallMessageHandler([](QtMsgType, const QMessageLogContext& context, const QString& m) {
-            if (qstrcmp(context.category, "talvik.trace") == 0) {
-                captured << m;
-            }
-        });
-    toolkit::InstallTraceCategory();
-    platform::Trace("iTotalNum = %d\r\n", 5);
-    platform::Trace("handle = %x\n", 255u);
-    qInstallMessageHandler(previous);
-    platform::SetTraceSink({});
-    QLoggingCategory::setFilterRules(QString());
-    EXPECT_EQ(captured, (QStringList{"iTotalNum = 5", "handle = ff"}));
 }
 
 // A click in the middle of every check box of the program's layouts reaches it (a stretched box

@@ -83,7 +83,8 @@ TEST_F(NotificationsTest, ButtonsChecksOptionsCombosAndListsRaiseTheirTypes) {
     EXPECT_EQ(Of(NotifyType::kItemSelect), (QStringList{"combo=1", "combo=2", "list=2", "list=1"}));
 }
 
-TEST_F(NotificationsTest, SliderRaisesValueChangedForKeysWheelAndMouse) {
+// Keys, wheel and groove clicks all go through the slider's actions: one case for all.
+TEST_F(NotificationsTest, SliderRaisesValueChangedForUserChangesOnly) {
     auto* slider = Get<QSlider>("slider");
     slider->setFocus();
     QTest::keyClick(slider, Qt::Key_Right);
@@ -91,21 +92,6 @@ TEST_F(NotificationsTest, SliderRaisesValueChangedForKeysWheelAndMouse) {
     QTest::keyClick(slider, Qt::Key_Home);
     QTest::keyClick(slider, Qt::Key_Home);  // at the minimum: nothing changes
     EXPECT_EQ(Of(NotifyType::kValueChanged), (QStringList{"slider=1", "slider=11", "slider=0"}));
-
-    window_->notifications.clear();
-    QWheelEvent wheel(QPointF(5, 5), slider->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, 120),
-                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(slider, &wheel);
-    EXPECT_EQ(Of(NotifyType::kValueChanged),
-              QStringList{"slider=" + QString::number(slider->value())});
-    EXPECT_GT(slider->value(), 0);
-
-    // A click on the groove moves it by pages or jumps: either way the new value is announced.
-    window_->notifications.clear();
-    QTest::mouseClick(slider, Qt::LeftButton, {},
-                      QPoint(slider->width() - 3, slider->height() / 2));
-    ASSERT_FALSE(Of(NotifyType::kValueChanged).isEmpty());
-    EXPECT_EQ(Of(NotifyType::kValueChanged).back(), "slider=" + QString::number(slider->value()));
 }
 
 TEST_F(NotificationsTest, EditsRaiseTextChangedReturnAndFocusChangesInOrder) {
