@@ -503,14 +503,25 @@ void VirtualMouse::SetHeartbeatPeriod(int period_ms) {
 }
 
 void VirtualMouse::HeartbeatLoop() {
+    using Clock = std::chrono::steady_clock;
     std::unique_lock lock(heartbeat_mutex_);
+    Clock::time_point next = Clock::now();
     while (!stopping_) {
         if (heartbeat_ms_ == 0) {
             heartbeat_cv_.wait(lock, [&] { return stopping_ || heartbeat_ms_ > 0; });
+            next = Clock::now();
             continue;
         }
+        // Beats on a fixed grid, so a 1 ms period gives 1,000 reports a second rather than
+        // one period plus the wake-up delay; a thread held up for long starts a new grid
+        // instead of sending the missed beats in a burst.
         const auto period = std::chrono::milliseconds(heartbeat_ms_);
-        if (heartbeat_cv_.wait_for(lock, period, [&] { return stopping_; })) {
+        next += period;
+        const Clock::time_point now = Clock::now();
+        if (next + period < now) {
+            next = now + period;
+        }
+        if (heartbeat_cv_.wait_until(lock, next, [&] { return stopping_; })) {
             break;
         }
         lock.unlock();
