@@ -20,6 +20,8 @@ namespace {
 using protocol::CommandId;
 
 constexpr std::size_t kInputReportSize = 16;
+// How far the heartbeat may fall behind its grid and still send the beats it missed.
+constexpr std::chrono::milliseconds kHeartbeatCatchUp{100};
 
 // The sum of bytes first..last, stored big-endian right behind them.
 bool SumMatches(std::span<const std::uint8_t> bytes, std::size_t first, std::size_t last) {
@@ -512,14 +514,14 @@ void VirtualMouse::HeartbeatLoop() {
             next = Clock::now();
             continue;
         }
-        // Beats on a fixed grid, so a 1 ms period gives 1,000 reports a second rather than
-        // one period plus the wake-up delay; a thread held up for long starts a new grid
-        // instead of sending the missed beats in a burst.
+        // Beats on a fixed grid, so a 1 ms period gives 1,000 reports a second rather than one
+        // period plus the wake-up delay: beats a late wake-up missed follow at once. A thread
+        // held up for longer than the catch-up window starts a new grid instead.
         const auto period = std::chrono::milliseconds(heartbeat_ms_);
         next += period;
         const Clock::time_point now = Clock::now();
-        if (next + period < now) {
-            next = now + period;
+        if (now - next > std::max<Clock::duration>(period, kHeartbeatCatchUp)) {
+            next = now;
         }
         if (heartbeat_cv_.wait_until(lock, next, [&] { return stopping_; })) {
             break;
