@@ -1,11 +1,13 @@
 // The helper of bench/scripts/store_kill_soak.py: saves pro.data and macro.data in a loop with the
 // real stores, to be killed at random moments, and checks what a kill left behind.
 //   talvik_store_kill loop DIR    load both stores, then save generation after generation of
-//                                 edits, printing "saved G" once both files of G are written
+//                                 edits (odd ones on the stores' writer threads), printing
+//                                 "saved G" once both files of G are written
 //   talvik_store_kill check DIR   load both stores and print "profiles G damaged D macros G
 //                                 damaged D": G the generation found ("none": a fresh store,
 //                                 "torn": records of different generations or edits)
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -138,7 +140,24 @@ int Loop(const std::filesystem::path& dir) {
     for (;;) {
         ++g;
         Build(g, profiles, header, macros);
-        if (!profile_store.Save(profiles, header).ok() || !macro_store.SaveMacros(macros).ok()) {
+        // Every other generation goes the way the program saves while it runs: on the stores'
+        // writer threads, the two files in either order.
+        bool saved = true;
+        if (g % 2 == 0) {
+            saved =
+                profile_store.Save(profiles, header).ok() && macro_store.SaveMacros(macros).ok();
+        } else {
+            std::atomic<int> failed{0};
+            const auto done = [&failed](const macro::FileStatus& status) {
+                failed += status.ok() ? 0 : 1;
+            };
+            saved = profile_store.SaveInBackground(profiles, header, done).ok() &&
+                    macro_store.SaveMacrosInBackground(macros, done).ok();
+            profile_store.WaitForSaves();
+            macro_store.WaitForSaves();
+            saved = saved && failed == 0;
+        }
+        if (!saved) {
             std::fprintf(stderr, "saving generation %ld failed\n", g);
             return 1;
         }

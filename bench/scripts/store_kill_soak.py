@@ -6,8 +6,8 @@ Each cycle starts `talvik_store_kill loop DIR` (the real ProfileStore and MacroS
 generation after generation of edits, printing "saved G" once both files of G are on disk),
 kills it after a random delay of 0..--max-delay-ms, and loads the stores with
 `talvik_store_kill check DIR`. A cycle counts as
-  torn  when a load found a damaged file (moved aside as *.bad) or records that are no
-        generation's whole edit, or macros newer than the profiles saved before them;
+  torn  when a load found a damaged file (moved aside as *.bad), records that are no
+        generation's whole edit, or a generation newer than any the loop could have written;
   lost  when a store is older than the last generation reported saved (or missing).
 At the end the stores are read once more with talvik-mousectl (`store show`) when it is there.
 
@@ -76,8 +76,7 @@ def main():
             pg, mg = generation(pg_text), generation(mg_text)
             newest = max(acked, high) + 1  # one save may have ended unreported
             bad = p_damaged or m_damaged or "torn" in (pg_text, mg_text) or (
-                pg is not None and mg is not None and mg > pg) or (
-                pg is not None and pg > newest)
+                pg is not None and pg > newest) or (mg is not None and mg > newest)
             gone = acked > 0 and (pg is None or mg is None or pg < acked or mg < acked)
             torn += bad
             lost += gone
