@@ -99,7 +99,7 @@ std::optional<protocol::MouseReport> FourBytes(std::span<const std::uint8_t> p) 
 
 class Run {
 public:
-    Run(fuzz::sequence::Setup setup)
+    explicit Run(fuzz::sequence::Setup setup)
         : library_(setup.library ? std::make_shared<CableLibrary>() : nullptr),
           reports_(state_, events_, library_) {
         if (library_) {
