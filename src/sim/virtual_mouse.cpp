@@ -22,6 +22,8 @@ namespace {
 using protocol::CommandId;
 
 constexpr std::size_t kInputReportSize = 16;
+// How far the heartbeat may fall behind its grid and still send the beats it missed.
+constexpr std::chrono::milliseconds kHeartbeatCatchUp{100};
 
 // The sum of bytes first..last, stored big-endian right behind them.
 bool SumMatches(std::span<const std::uint8_t> bytes, std::size_t first, std::size_t last) {
@@ -519,14 +521,25 @@ void VirtualMouse::SetHeartbeatPeriod(int period_ms) {
 
 void VirtualMouse::HeartbeatLoop() {
     pthread_setname_np(pthread_self(), "sim-heartbeat");  // told apart from the program's own
+    using Clock = std::chrono::steady_clock;
     std::unique_lock lock(heartbeat_mutex_);
+    Clock::time_point next = Clock::now();
     while (!stopping_) {
         if (heartbeat_ms_ == 0) {
             heartbeat_cv_.wait(lock, [&] { return stopping_ || heartbeat_ms_ > 0; });
+            next = Clock::now();
             continue;
         }
+        // Beats on a fixed grid, so a 1 ms period gives 1,000 reports a second rather than one
+        // period plus the wake-up delay: beats a late wake-up missed follow at once. A thread
+        // held up for longer than the catch-up window starts a new grid instead.
         const auto period = std::chrono::milliseconds(heartbeat_ms_);
-        if (heartbeat_cv_.wait_for(lock, period, [&] { return stopping_; })) {
+        next += period;
+        const Clock::time_point now = Clock::now();
+        if (now - next > std::max<Clock::duration>(period, kHeartbeatCatchUp)) {
+            next = now;
+        }
+        if (heartbeat_cv_.wait_until(lock, next, [&] { return stopping_; })) {
             break;
         }
         lock.unlock();
