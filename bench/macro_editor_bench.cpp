@@ -1,7 +1,8 @@
 // The macro editor with 100 macros of 190 actions each, on the offscreen platform: opening the
 // window, showing a 190-action macro for the first time (rows built), showing another one (every
 // row rewritten) and one edit (move up: commit and two rows rewritten), with the program's style
-// sheet. Each step includes the layout and paint that follow it. Prints the median and the worst of the runs in ms.
+// sheet. Each step includes the layout and paint that follow it. Prints the median and the worst of
+// the runs in ms.
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QListWidget>
