@@ -22,9 +22,12 @@
 #include "device/usb/hotplug_monitor.h"
 #include "device/usb/receiver_sets.h"
 #include "device/usb/ui_task_queue.h"
+#include "process_figures.h"
 #include "usb_testbed.h"
 
 namespace {
+
+using talvik::bench::CountEntries;
 
 using Clock = std::chrono::steady_clock;
 using talvik::device::ReceiverFamily;
@@ -131,16 +134,6 @@ int CountOpenFiles() {
         const std::string link = std::string("/proc/self/fd/") + entry->d_name;
         const ssize_t n = readlink(link.c_str(), target, sizeof target - 1);
         count += n > 0 && std::strcmp(target, "/dev/ptmx") == 0 ? 0 : 1;
-    }
-    closedir(dir);
-    return count;
-}
-
-int CountEntries(const char* path) {
-    int count = 0;
-    DIR* dir = opendir(path);
-    while (dirent* entry = readdir(dir)) {
-        count += entry->d_name[0] == '.' ? 0 : 1;
     }
     closedir(dir);
     return count;

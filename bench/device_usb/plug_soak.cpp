@@ -23,10 +23,14 @@
 #include "device/usb/receiver_family.h"
 #include "device/usb/receiver_sets.h"
 #include "device/usb/ui_task_queue.h"
+#include "process_figures.h"
 #include "sim/sim_devices.h"
 #include "sim/virtual_mouse.h"
 
 namespace {
+
+using talvik::bench::CountEntries;
+using talvik::bench::RssKb;
 
 using talvik::device::ReceiverFamily;
 using Clock = std::chrono::steady_clock;
@@ -69,27 +73,6 @@ bool RunUntil(const std::function<bool()>& done) {
         loop.exec();
     }
     return done();
-}
-
-int CountEntries(const char* path) {
-    int count = 0;
-    DIR* dir = opendir(path);
-    while (dirent* entry = readdir(dir)) {
-        count += entry->d_name[0] == '.' ? 0 : 1;
-    }
-    closedir(dir);
-    return count;
-}
-
-long RssKb() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmRSS:", 0) == 0) {
-            return std::atol(line.c_str() + 6);
-        }
-    }
-    return -1;
 }
 
 struct Figures {

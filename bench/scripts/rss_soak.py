@@ -78,12 +78,8 @@ def main():
 
     server = harness.XServer()
     with tempfile.TemporaryDirectory(prefix="talvik-rss-soak-") as home:
-        env = server.env()
-        env.update({"HOME": home, "XDG_DATA_HOME": os.path.join(home, "data"),
-                    "XDG_CONFIG_HOME": os.path.join(home, "config"),
-                    "XDG_RUNTIME_DIR": os.path.join(home, "run"), "LANG": "C.UTF-8",
-                    "TALVIK_SIM_CONTROL": os.path.join(home, "control")})
-        os.makedirs(env["XDG_RUNTIME_DIR"], mode=0o700)
+        env = harness.program_env(server, home,
+                                  {"TALVIK_SIM_CONTROL": os.path.join(home, "control")})
         argv = [os.path.join(args.bindir, "talvik-mouse"), f"--simulate={args.link}"]
         process = subprocess.Popen(argv, env=env, stdout=subprocess.DEVNULL,
                                    stderr=subprocess.DEVNULL)

@@ -31,13 +31,9 @@ def main():
 
     server = harness.XServer()
     with tempfile.TemporaryDirectory(prefix="talvik-rate-") as home:
-        env = server.env()
-        env.update({"HOME": home, "XDG_DATA_HOME": os.path.join(home, "data"),
-                    "XDG_CONFIG_HOME": os.path.join(home, "config"),
-                    "XDG_RUNTIME_DIR": os.path.join(home, "run"), "LANG": "C.UTF-8",
-                    "TALVIK_SIM_CONTROL": os.path.join(home, "control"),
-                    "QT_LOGGING_RULES": "talvik.trace.debug=true"})
-        os.makedirs(env["XDG_RUNTIME_DIR"], mode=0o700)
+        env = harness.program_env(server, home,
+                                  {"TALVIK_SIM_CONTROL": os.path.join(home, "control"),
+                                   "QT_LOGGING_RULES": "talvik.trace.debug=true"})
         process = subprocess.Popen([os.path.join(args.bindir, "talvik-mouse"), "--simulate=ble"],
                                    env=env, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE,
                                    text=True, errors="replace")

@@ -63,8 +63,7 @@ DeviceSession::DeviceSession(toolkit::Window& window, Options options)
         parts = device::SystemLinkParts(
             options_.app_dir, options_.bus ? *options_.bus : QDBusConnection::systemBus());
     }
-    vendor_ = parts.cable;
-    reports_ = std::make_unique<protocol::DeviceReports>(state_, controller_, vendor_);
+    reports_ = std::make_unique<protocol::DeviceReports>(state_, controller_, parts.cable);
     jobs_ = std::make_unique<protocol::SessionJobs>(state_, controller_, ui_queue_->poster());
     protocol::Clock& clock = options_.clock != nullptr ? *options_.clock : real_clock_;
     worker_ = std::make_unique<protocol::Worker>(*jobs_, clock);

@@ -30,7 +30,6 @@ class UiTaskQueue;
 namespace talvik::protocol {
 class DeviceReports;
 class SessionJobs;
-class VendorLibrary;
 class Worker;
 }  // namespace talvik::protocol
 
@@ -140,7 +139,6 @@ private:
     macro::MacroList macros_;
     protocol::RealClock real_clock_;
     std::unique_ptr<device::UiTaskQueue> ui_queue_;
-    std::shared_ptr<protocol::VendorLibrary> vendor_;
     std::unique_ptr<protocol::DeviceReports> reports_;
     std::unique_ptr<protocol::SessionJobs> jobs_;
     std::unique_ptr<protocol::Worker> worker_;

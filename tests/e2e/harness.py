@@ -102,23 +102,30 @@ class XServer:
                 self.process.kill()
 
 
+def program_env(server, home, extra=None):
+    """The environment of the program on `server` with its own home, data and settings under
+    `home`, plus `extra`."""
+    env = server.env()
+    env.update({
+        "HOME": home,
+        "XDG_DATA_HOME": os.path.join(home, "data"),
+        "XDG_CONFIG_HOME": os.path.join(home, "config"),
+        "XDG_RUNTIME_DIR": os.path.join(home, "run"),
+        "LANG": "C.UTF-8",
+    })
+    os.makedirs(env["XDG_RUNTIME_DIR"], mode=0o700)
+    env.update(extra or {})
+    return env
+
+
 class App:
     """The program under test, with its geometry lines collected as they arrive."""
 
     def __init__(self, server, argv, extra_env=None):
         self.server = server
         self.home = tempfile.TemporaryDirectory(prefix="talvik-e2e-")
-        env = server.env()
-        env.update({
-            "TALVIK_DUMP_GEOMETRY": "1",
-            "HOME": self.home.name,
-            "XDG_DATA_HOME": os.path.join(self.home.name, "data"),
-            "XDG_CONFIG_HOME": os.path.join(self.home.name, "config"),
-            "XDG_RUNTIME_DIR": os.path.join(self.home.name, "run"),
-            "LANG": "C.UTF-8",
-        })
-        os.makedirs(env["XDG_RUNTIME_DIR"], mode=0o700)
-        env.update(extra_env or {})
+        env = program_env(server, self.home.name,
+                          {"TALVIK_DUMP_GEOMETRY": "1", **(extra_env or {})})
         self.env = env
         self.stderr_file = tempfile.TemporaryFile(mode="w+")
         self.process = subprocess.Popen(argv, env=env, stdout=subprocess.PIPE,

@@ -4,27 +4,13 @@
 #include "macro/record_name.h"
 #include "record_checks.h"
 
-namespace {
-
 using namespace talvik;
-
-macro::MacroList StartingMacros() {
-    macro::MacroList macros;
-    for (const char16_t* name : {u"Macro 1", u"Combo"}) {
-        auto record = std::make_unique<macro::MacroInfo>();
-        macro::WriteName(record->name, name);
-        macros.push_back(std::move(record));
-    }
-    return macros;
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const fuzz::Texts texts;
     const std::filesystem::path& folder = fuzz::FreshFolder();
     const macro::MacroStore store(folder, texts);
-    macro::MacroList macros = StartingMacros();
+    macro::MacroList macros = fuzz::StartingMacros();
     FUZZ_CHECK(store.SaveMacros(macros).ok());
     const std::vector<std::uint8_t> store_before = fuzz::ReadBytes(store.FilePath());
     const std::filesystem::path file = folder / "import.macro";

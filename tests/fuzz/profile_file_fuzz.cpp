@@ -21,16 +21,6 @@ profile::ProfileList StartingProfiles() {
     return profiles;
 }
 
-macro::MacroList StartingMacros() {
-    macro::MacroList macros;
-    for (const char16_t* name : {u"Macro 1", u"Combo"}) {
-        auto record = std::make_unique<macro::MacroInfo>();
-        macro::WriteName(record->name, name);
-        macros.push_back(std::move(record));
-    }
-    return macros;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -38,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::filesystem::path& folder = fuzz::FreshFolder();
     const macro::MacroStore store(folder, texts);
     profile::ProfileList profiles = StartingProfiles();
-    macro::MacroList macros = StartingMacros();
+    macro::MacroList macros = fuzz::StartingMacros();
     FUZZ_CHECK(store.SaveMacros(macros).ok());
     const std::vector<std::uint8_t> store_before = fuzz::ReadBytes(store.FilePath());
     const std::size_t profiles_before = profiles.size();

@@ -4,6 +4,7 @@
 
 #include "fuzz_support.h"
 #include "macro/macro_record.h"
+#include "macro/record_name.h"
 #include "profile/profile_record.h"
 
 namespace talvik::fuzz {
@@ -23,6 +24,17 @@ inline void CheckProfileRecord(const profile::ProfileInfo& record) {
         FUZZ_CHECK(Terminated(button.macro_name));
         FUZZ_CHECK(button.macro_event_count <= macro::kMaxMacroActions);
     }
+}
+
+// Two macros the store holds before an import, so that a clash of names has something to meet.
+inline macro::MacroList StartingMacros() {
+    macro::MacroList macros;
+    for (const char16_t* name : {u"Macro 1", u"Combo"}) {
+        auto record = std::make_unique<macro::MacroInfo>();
+        macro::WriteName(record->name, name);
+        macros.push_back(std::move(record));
+    }
+    return macros;
 }
 
 template <typename Record>
