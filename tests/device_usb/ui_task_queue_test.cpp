@@ -7,7 +7,7 @@
 #include <thread>
 #include <vector>
 
-#include "usb_fixture.h"
+#include "../app/qt_wait.h"
 
 namespace talvik::device {
 namespace {
@@ -28,7 +28,7 @@ TEST(UiTaskQueue, RunsTasksFromOtherThreadsOnItsOwnThreadInPostingOrder) {
     });
     producer.join();
     EXPECT_TRUE(seen.empty());  // nothing runs before the owner's event loop does
-    ASSERT_TRUE(test::WaitFor([&] { return seen.size() == 2000; }));
+    ASSERT_TRUE(test::WaitUntil([&] { return seen.size() == 2000; }));
     EXPECT_FALSE(foreign_thread);
     for (int i = 0; i < 2000; ++i) {
         ASSERT_EQ(seen[i], i);
@@ -55,7 +55,7 @@ TEST(UiTaskQueue, TasksAndWindowMessagesKeepOneArrivalOrder) {
     post([&] { seen.push_back("report 1"); });
     QCoreApplication::postEvent(&window, new QEvent(QEvent::User));
     post([&] { seen.push_back("report 2"); });
-    ASSERT_TRUE(test::WaitFor([&] { return seen.size() == 3; }));
+    ASSERT_TRUE(test::WaitUntil([&] { return seen.size() == 3; }));
     EXPECT_EQ(seen, (std::vector<std::string>{"report 1", "message", "report 2"}));
 }
 

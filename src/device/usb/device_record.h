@@ -14,7 +14,6 @@ struct DeviceRecord {
     std::shared_ptr<platform::HidDevice> command;
     std::shared_ptr<platform::HidDevice> input;
     std::string path;  // hidapi path (the hidraw node)
-    int slot = -1;     // position in its table when the set was opened
     // The physical USB device above the interface (its sysfs path): equal for the command and
     // the input interface of one receiver; empty when it could not be found.
     std::string instance_id;

@@ -89,7 +89,6 @@ void ReceiverSet::Open() {
                 DeviceRecord record;
                 record.command = std::move(handle);
                 record.path = info.path;
-                record.slot = static_cast<int>(commands_.size());
                 record.instance_id = info.instance_id;
                 commands_.push_back(std::move(record));
             }
@@ -100,7 +99,6 @@ void ReceiverSet::Open() {
                 DeviceRecord record;
                 record.input = std::move(handle);
                 record.path = info.path;
-                record.slot = static_cast<int>(inputs_.size());
                 record.instance_id = info.instance_id;
                 inputs_.push_back(std::move(record));
             }

@@ -28,9 +28,6 @@ struct ReceiverEnv {
     int read_timeout_ms = 60000;
 };
 
-// A slot's verdict on its receiver, from its first paired report.
-enum class SlotState { kUndecided, kLive, kDead };
-
 // One receiver family: its opened interfaces, the pairing of input with command interfaces, the
 // live decision and the reader threads. Lives on the UI thread; readers reach it only through
 // tasks posted there.
@@ -55,19 +52,14 @@ public:
     // Quit request to every reader without waiting (teardown).
     void StopReaders();
 
-    ReceiverFamily family() const { return family_; }
-    int command_count() const { return static_cast<int>(commands_.size()); }
-    int input_count() const { return static_cast<int>(inputs_.size()); }
-    const DeviceRecord& command_record(int slot) const { return commands_.at(slot); }
-    const DeviceRecord& input_record(int slot) const { return inputs_.at(slot); }
-    const DeviceRecord& active_record() const { return active_; }
-    SlotState slot_state(int slot) const { return slots_.at(slot).state; }
     // When the report being handed to the sink was read (for latency figures).
     std::chrono::steady_clock::time_point current_read_at() const { return current_read_at_; }
     // Reader threads not yet finished, retiring ones included.
     int running_readers() const;
 
 private:
+    // A slot's verdict on its receiver, from its first paired report.
+    enum class SlotState { kUndecided, kLive, kDead };
     struct Slot {
         SlotState state = SlotState::kUndecided;
         bool decided = false;
@@ -78,6 +70,7 @@ private:
         ReceiverSet* set;
     };
 
+    int input_count() const { return static_cast<int>(inputs_.size()); }
     void StartReader(int slot);
     void RetireReader(Slot& slot);
     void ReapRetired();
