@@ -20,30 +20,23 @@ namespace {
 const QString kPython = QStringLiteral("/usr/bin/python3");
 const QString kMockInterface = QStringLiteral("org.freedesktop.DBus.Mock");
 const QString kBluez = QStringLiteral("org.bluez");
+const QString kBluezMock = QStringLiteral("org.bluez.Mock");
 const QString kAdapter = QStringLiteral("/org/bluez/hci0");
 constexpr int kCallTimeoutMs = 5000;
 
-// One method of a mock object: name, in and out signatures, Python body.
-struct MockMethod {
-    QString name;
-    QString in;
-    QString out;
-    QString code;
-};
-
-QDBusArgument& operator<<(QDBusArgument& arg, const MockMethod& m) {
-    arg.beginStructure();
-    arg << m.name << m.in << m.out << m.code;
-    arg.endStructure();
-    return arg;
-}
-
-const QDBusArgument& operator>>(const QDBusArgument& arg, MockMethod& m) {
-    arg.beginStructure();
-    arg >> m.name >> m.in >> m.out >> m.code;
-    arg.endStructure();
-    return arg;
-}
+// Mock methods that add or remove an object and announce it as the daemon does; characteristics
+// get the methods the client calls.
+const QString kAddObjectCode = QStringLiteral(
+    "gatt = args[1] == 'org.bluez.GattCharacteristic1'\n"
+    "methods = [('WriteValue', 'aya{sv}', '', ''), ('StartNotify', '', '', ''),\n"
+    "           ('StopNotify', '', '', '')]\n"
+    "self.AddObject(args[0], args[1], args[2], methods if gatt else [])\n"
+    "self.EmitSignal('org.freedesktop.DBus.ObjectManager', 'InterfacesAdded', 'oa{sa{sv}}',\n"
+    "                [args[0], {args[1]: args[2]}])");
+const QString kRemoveObjectCode = QStringLiteral(
+    "self.RemoveObject(args[0])\n"
+    "self.EmitSignal('org.freedesktop.DBus.ObjectManager', 'InterfacesRemoved', 'oas',\n"
+    "                [args[0], [args[1]]])");
 
 // Owns the bus daemon and the application object for the whole test process.
 class BusEnvironment : public ::testing::Environment {
@@ -101,8 +94,6 @@ private:
             return QStringLiteral("cannot connect to the private bus");
         }
         device::RegisterBluezTypes();
-        qDBusRegisterMetaType<MockMethod>();
-        qDBusRegisterMetaType<QList<MockMethod>>();
         return QString();
     }
 
@@ -151,6 +142,12 @@ QString BluezMock::Start() {
     if (!up || !bus->isServiceRegistered(kBluez).value()) {
         return QStringLiteral("the mock daemon did not appear on the bus");
     }
+    MockCall(QStringLiteral("/"), kMockInterface, QStringLiteral("AddMethod"),
+             {kBluezMock, QStringLiteral("AddTestObject"), QStringLiteral("ssa{sv}"), QString(),
+              kAddObjectCode});
+    MockCall(QStringLiteral("/"), kMockInterface, QStringLiteral("AddMethod"),
+             {kBluezMock, QStringLiteral("RemoveTestObject"), QStringLiteral("ss"), QString(),
+              kRemoveObjectCode});
     return QString();
 }
 
@@ -175,56 +172,27 @@ QDBusMessage BluezMock::MockCall(const QString& path, const QString& interface,
 }
 
 void BluezMock::AddAdapter() {
-    MockCall(QStringLiteral("/"), QStringLiteral("org.bluez.Mock"), QStringLiteral("AddAdapter"),
+    MockCall(QStringLiteral("/"), kBluezMock, QStringLiteral("AddAdapter"),
              {QStringLiteral("hci0"), QStringLiteral("test host")});
 }
 
 void BluezMock::AddObject(const QString& path, const QString& interface,
-                          const QVariantMap& properties, const QStringList& method_lines) {
-    QList<MockMethod> methods;
-    for (const QString& line : method_lines) {
-        const QStringList parts = line.split(u'|');
-        methods.push_back({parts.value(0), parts.value(1), parts.value(2), parts.value(3)});
-    }
-    MockCall(QStringLiteral("/"), kMockInterface, QStringLiteral("AddObject"),
-             {path, interface, properties, QVariant::fromValue(methods)});
-}
-
-void BluezMock::AnnounceAdded(const QString& path, const QString& interface,
-                              const QVariantMap& properties) {
-    const device::InterfaceMap interfaces{{interface, properties}};
-    MockCall(
-        QStringLiteral("/"), kMockInterface, QStringLiteral("EmitSignal"),
-        {QStringLiteral("org.freedesktop.DBus.ObjectManager"), QStringLiteral("InterfacesAdded"),
-         QStringLiteral("oa{sa{sv}}"), QVariantList{Path(path), QVariant::fromValue(interfaces)}});
-}
-
-void BluezMock::AnnounceRemoved(const QString& path, const QString& interface) {
-    MockCall(
-        QStringLiteral("/"), kMockInterface, QStringLiteral("EmitSignal"),
-        {QStringLiteral("org.freedesktop.DBus.ObjectManager"), QStringLiteral("InterfacesRemoved"),
-         QStringLiteral("oas"), QVariantList{Path(path), QStringList{interface}}});
+                          const QVariantMap& properties) {
+    MockCall(QStringLiteral("/"), kBluezMock, QStringLiteral("AddTestObject"),
+             {path, QStringLiteral("org.bluez.") + interface, properties});
 }
 
 BluezMock::Mouse BluezMock::AddDevice(const QString& address, const QString& modalias,
                                       bool connected, bool with_gatt) {
     Mouse mouse;
     mouse.device = kAdapter + QStringLiteral("/dev_") + QString(address).replace(u':', u'_');
-    const QString service = mouse.device + QStringLiteral("/service0010");
-    mouse.command = service + QStringLiteral("/char0011");
-    mouse.notify = service + QStringLiteral("/char0014");
-
-    const QVariantMap device{
-        {QStringLiteral("Address"), address},
-        {QStringLiteral("Name"), QStringLiteral("test device")},
-        {QStringLiteral("Alias"), QStringLiteral("test device")},
-        {QStringLiteral("Adapter"), Path(kAdapter)},
-        {QStringLiteral("Paired"), true},
-        {QStringLiteral("Connected"), connected},
-        {QStringLiteral("Modalias"), modalias},
-    };
-    AddObject(mouse.device, QStringLiteral("org.bluez.Device1"), device, {});
-    AnnounceAdded(mouse.device, QStringLiteral("org.bluez.Device1"), device);
+    mouse.command = mouse.device + QStringLiteral("/service0010/char0011");
+    mouse.notify = mouse.device + QStringLiteral("/service0010/char0014");
+    AddObject(mouse.device, QStringLiteral("Device1"),
+              {{QStringLiteral("Address"), address},
+               {QStringLiteral("Adapter"), Path(kAdapter)},
+               {QStringLiteral("Connected"), connected},
+               {QStringLiteral("Modalias"), modalias}});
     if (with_gatt) {
         AddGatt(mouse);
     }
@@ -232,44 +200,29 @@ BluezMock::Mouse BluezMock::AddDevice(const QString& address, const QString& mod
 }
 
 void BluezMock::AddGatt(const Mouse& mouse) {
-    const QString service = mouse.command.left(mouse.command.lastIndexOf(u'/'));
-    const QVariantMap gatt_service{
-        {QStringLiteral("UUID"), QStringLiteral("0000fee0-0000-1000-8000-00805f9b34fb")},
-        {QStringLiteral("Primary"), true},
-        {QStringLiteral("Device"), Path(mouse.device)},
-    };
-    AddObject(service, QStringLiteral("org.bluez.GattService1"), gatt_service, {});
-    AnnounceAdded(service, QStringLiteral("org.bluez.GattService1"), gatt_service);
-
-    const QStringList methods{QStringLiteral("WriteValue|aya{sv}||"),
-                              QStringLiteral("StartNotify|||"), QStringLiteral("StopNotify|||")};
-    const auto characteristic = [&](const QString& path, const char* uuid, QStringList flags) {
-        const QVariantMap properties{
-            {QStringLiteral("UUID"), QString::fromLatin1(uuid)},
-            {QStringLiteral("Service"), Path(service)},
-            {QStringLiteral("Flags"), flags},
-            {QStringLiteral("Value"), QByteArray()},
-            {QStringLiteral("Notifying"), false},
-        };
-        AddObject(path, QStringLiteral("org.bluez.GattCharacteristic1"), properties, methods);
-        AnnounceAdded(path, QStringLiteral("org.bluez.GattCharacteristic1"), properties);
-    };
-    characteristic(mouse.command, device::kCommandUuid,
-                   {QStringLiteral("read"), QStringLiteral("write")});
-    characteristic(mouse.notify, device::kNotifyUuid, {QStringLiteral("notify")});
+    const QString service = mouse.device + QStringLiteral("/service0010");
+    AddObject(service, QStringLiteral("GattService1"),
+              {{QStringLiteral("UUID"), QStringLiteral("0000fee0-0000-1000-8000-00805f9b34fb")},
+               {QStringLiteral("Device"), Path(mouse.device)}});
+    for (const auto& [path, uuid, flag] :
+         {std::tuple{mouse.command, device::kCommandUuid, "write"},
+          std::tuple{mouse.notify, device::kNotifyUuid, "notify"}}) {
+        AddObject(path, QStringLiteral("GattCharacteristic1"),
+                  {{QStringLiteral("UUID"), QString::fromLatin1(uuid)},
+                   {QStringLiteral("Service"), Path(service)},
+                   {QStringLiteral("Flags"), QStringList{QString::fromLatin1(flag)}},
+                   {QStringLiteral("Value"), QByteArray()}});
+    }
 }
 
 void BluezMock::RemoveDevice(const Mouse& mouse) {
-    const QString service = mouse.command.left(mouse.command.lastIndexOf(u'/'));
-    const QList<std::pair<QString, QString>> objects{
-        {mouse.notify, QStringLiteral("org.bluez.GattCharacteristic1")},
-        {mouse.command, QStringLiteral("org.bluez.GattCharacteristic1")},
-        {service, QStringLiteral("org.bluez.GattService1")},
-        {mouse.device, QStringLiteral("org.bluez.Device1")},
-    };
-    for (const auto& [path, interface] : objects) {
-        MockCall(QStringLiteral("/"), kMockInterface, QStringLiteral("RemoveObject"), {path});
-        AnnounceRemoved(path, interface);
+    const QString service = mouse.device + QStringLiteral("/service0010");
+    for (const auto& [path, interface] :
+         {std::pair{mouse.notify, "GattCharacteristic1"},
+          std::pair{mouse.command, "GattCharacteristic1"}, std::pair{service, "GattService1"},
+          std::pair{mouse.device, "Device1"}}) {
+        MockCall(QStringLiteral("/"), kBluezMock, QStringLiteral("RemoveTestObject"),
+                 {path, QStringLiteral("org.bluez.") + QString::fromLatin1(interface)});
     }
 }
 

@@ -61,11 +61,8 @@ public:
 private:
     QDBusMessage MockCall(const QString& path, const QString& interface, const QString& method,
                           const QVariantList& args);
-    void AddObject(const QString& path, const QString& interface, const QVariantMap& properties,
-                   const QStringList& method_lines);
-    void AnnounceAdded(const QString& path, const QString& interface,
-                       const QVariantMap& properties);
-    void AnnounceRemoved(const QString& path, const QString& interface);
+    // Adds the object with one interface of the daemon's ("Device1", ...) and announces it.
+    void AddObject(const QString& path, const QString& interface, const QVariantMap& properties);
 
     std::unique_ptr<QProcess> process_;
 };

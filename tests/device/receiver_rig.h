@@ -5,7 +5,6 @@
 #include <condition_variable>
 #include <cstring>
 #include <deque>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -81,7 +80,7 @@ bool Eventually(Pred done) {
     return done();
 }
 
-// Stands in for the page: keeps the link flags the way the page's handlers would.
+// Stands in for the page.
 class RecordingSink final : public device::ReportSink {
 public:
     void OnReceiverLive(device::ReceiverFamily family, std::shared_ptr<platform::HidDevice> command,
@@ -90,23 +89,16 @@ public:
         command_handle = std::move(command);
         input_handle = std::move(input);
     }
-    void OnHeartbeat(device::ReceiverFamily family) override {
-        heartbeats.push_back(family);
-        link[family] = true;
-    }
+    void OnHeartbeat(device::ReceiverFamily) override { ++heartbeats; }
     void OnReport(device::ReceiverFamily, std::span<const uint8_t> report) override {
         reports.emplace_back(report.begin(), report.end());
     }
-    void OnReceiverRemoved(device::ReceiverFamily family) override {
-        removed.push_back(family);
-        link[family] = false;
-    }
+    void OnReceiverRemoved(device::ReceiverFamily family) override { removed.push_back(family); }
 
     std::vector<device::ReceiverFamily> live;
-    std::vector<device::ReceiverFamily> heartbeats;
+    int heartbeats = 0;
     std::vector<std::vector<uint8_t>> reports;
     std::vector<device::ReceiverFamily> removed;
-    std::map<device::ReceiverFamily, bool> link;
     std::shared_ptr<platform::HidDevice> command_handle;
     std::shared_ptr<platform::HidDevice> input_handle;
 };

@@ -13,7 +13,7 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         listing = listing || std::strcmp(argv[i], "--gtest_list_tests") == 0;
     }
-    if (!listing && !talvik::test::EnsureUmockdevPreload(argv)) {
+    if (!listing && !talvik::test::EnsureUmockdevPreload(argc, argv)) {
         return 77;
     }
     QCoreApplication app(argc, argv);

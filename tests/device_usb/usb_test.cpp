@@ -44,7 +44,8 @@ protected:
 };
 
 TEST_F(UsbTest, APluggedReceiverIsOpenedAndReadAndAPulledOneEndsItsLink) {
-    UsbTestbed::Receiver& rx = bed.AddReceiver(0x1D57, 0xFA60, {kCommand24g, kInput24g});
+    const int index = bed.AddReceiver(0x1D57, 0xFA60, {kCommand24g, kInput24g});
+    UsbTestbed::Receiver& rx = bed.receiver(index);
     // usb_device, two usb_interfaces and two hidraw nodes, with the ids and the USB device.
     ASSERT_TRUE(WaitUntil([&] { return events.size() == 5; }, 10000));
     for (const DeviceEvent* event : {&events.front(), &events.back()}) {
@@ -68,7 +69,7 @@ TEST_F(UsbTest, APluggedReceiverIsOpenedAndReadAndAPulledOneEndsItsLink) {
     // A pulled node fails every read: its reader ends on its own.
     rx.nodes[1]->Disconnect();
     ASSERT_TRUE(WaitUntil([&] { return sets->running_readers() == 0; }, 10000));
-    bed.Unplug(rx);
+    bed.Unplug(index);
     ASSERT_TRUE(WaitUntil([&] { return !sink.removed.empty(); }, 10000));
     EXPECT_EQ(sink.removed, std::vector{ReceiverFamily::k24g});
     EXPECT_EQ(sink.reports.size(), 1u);

@@ -13,52 +13,32 @@
 #include <stdexcept>
 
 namespace talvik::test {
-namespace {
 
-constexpr char kReexecMark[] = "TALVIK_UMOCKDEV_REEXEC";
-
-bool PreloadLoaded() {
-    FILE* maps = std::fopen("/proc/self/maps", "r");
-    if (maps == nullptr) {
-        return false;
-    }
-    char line[512];
-    bool found = false;
-    while (!found && std::fgets(line, sizeof line, maps) != nullptr) {
-        found = std::strstr(line, "libumockdev-preload") != nullptr;
-    }
-    std::fclose(maps);
-    return found;
-}
-
-}  // namespace
-
-bool EnsureUmockdevPreload(char** argv) {
-    if (PreloadLoaded()) {
+bool EnsureUmockdevPreload(int, char** argv) {
+    constexpr char kPreload[] = "libumockdev-preload.so.0";
+    const char* preload = std::getenv("LD_PRELOAD");
+    if (preload != nullptr && std::strstr(preload, kPreload) != nullptr) {
         return true;
     }
-    if (std::getenv(kReexecMark) != nullptr) {
+    if (std::getenv("TALVIK_UMOCKDEV_REEXEC") != nullptr) {
         return false;  // the preload did not take: umockdev is not installed
     }
-    std::string preload = "libumockdev-preload.so.0";
-    if (const char* old = std::getenv("LD_PRELOAD"); old != nullptr && *old != '\0') {
-        preload = std::string(old) + ":" + preload;
-    }
-    setenv("LD_PRELOAD", preload.c_str(), 1);
-    setenv(kReexecMark, "1", 1);
-    std::string asan = "verify_asan_link_order=0";
-    if (const char* old = std::getenv("ASAN_OPTIONS"); old != nullptr && *old != '\0') {
-        asan = std::string(old) + ":" + asan;
-    }
-    setenv("ASAN_OPTIONS", asan.c_str(), 1);
+    setenv("LD_PRELOAD", (std::string(preload != nullptr ? preload : "") + ":" + kPreload).c_str(),
+           1);
+    setenv("TALVIK_UMOCKDEV_REEXEC", "1", 1);
+    // The address sanitizer wants to be loaded first; the preload library comes before it here.
+    const char* asan = std::getenv("ASAN_OPTIONS");
+    setenv("ASAN_OPTIONS",
+           (std::string(asan != nullptr ? asan : "") + ":verify_asan_link_order=0").c_str(), 1);
     execv("/proc/self/exe", argv);
     return false;
 }
 
-HidrawNode::HidrawNode(UMockdevTestbed* testbed, std::string devnode) {
-    master_ = umockdev_testbed_get_dev_fd(testbed, devnode.c_str());
+HidrawNode::HidrawNode(UMockdevTestbed* testbed, std::string devnode)
+    : testbed_(testbed), devnode_(std::move(devnode)) {
+    master_ = umockdev_testbed_get_dev_fd(testbed, devnode_.c_str());
     if (master_ < 0) {
-        throw std::runtime_error("no pty behind " + devnode);
+        throw std::runtime_error("no pty behind " + devnode_);
     }
     termios raw{};
     tcgetattr(master_, &raw);
@@ -69,12 +49,13 @@ HidrawNode::HidrawNode(UMockdevTestbed* testbed, std::string devnode) {
     handler_ = umockdev_ioctl_base_new();
     g_signal_connect(handler_, "handle-ioctl", G_CALLBACK(&HidrawNode::OnIoctl), this);
     g_signal_connect(handler_, "handle-read", G_CALLBACK(&HidrawNode::OnRead), this);
-    if (pty_ < 0 || !umockdev_testbed_attach_ioctl(testbed, devnode.c_str(), handler_, nullptr)) {
-        throw std::runtime_error("cannot emulate " + devnode);
+    if (pty_ < 0 || !umockdev_testbed_attach_ioctl(testbed, devnode_.c_str(), handler_, nullptr)) {
+        throw std::runtime_error("cannot emulate " + devnode_);
     }
 }
 
 HidrawNode::~HidrawNode() {
+    umockdev_testbed_detach_ioctl(testbed_, devnode_.c_str(), nullptr);
     g_signal_handlers_disconnect_by_data(handler_, this);
     g_object_unref(handler_);
     close(pty_);
@@ -153,8 +134,8 @@ UsbTestbed::~UsbTestbed() {
     g_object_unref(testbed_);
 }
 
-UsbTestbed::Receiver& UsbTestbed::AddReceiver(uint16_t vid, uint16_t pid,
-                                              const std::vector<device::UsagePair>& interfaces) {
+int UsbTestbed::AddReceiver(uint16_t vid, uint16_t pid,
+                            const std::vector<InterfaceSpec>& interfaces) {
     Receiver& receiver = receivers_.emplace_back();
     char usb_name[16];
     char vid_hex[8];
@@ -182,7 +163,7 @@ UsbTestbed::Receiver& UsbTestbed::AddReceiver(uint16_t vid, uint16_t pid,
             umockdev_testbed_add_device(testbed_, "hid", hid_name, intf, nullptr, "HID_ID", hid_id,
                                         "HID_NAME", "Emulated receiver", "HID_UNIQ", "", nullptr);
         // One top-level collection of the interface's usage.
-        const device::UsagePair u = interfaces[i];
+        const InterfaceSpec u = interfaces[i];
         guint8 descriptor[] = {0x06,
                                static_cast<guint8>(u.usage_page),
                                static_cast<guint8>(u.usage_page >> 8),
@@ -210,10 +191,11 @@ UsbTestbed::Receiver& UsbTestbed::AddReceiver(uint16_t vid, uint16_t pid,
         g_free(intf);
     }
     g_free(usb);
-    return receiver;
+    return static_cast<int>(receivers_.size()) - 1;
 }
 
-void UsbTestbed::Unplug(Receiver& receiver) {
+void UsbTestbed::Unplug(int index) {
+    Receiver& receiver = receivers_.at(index);
     for (const std::string& path : receiver.hidraw_syspaths) {
         umockdev_testbed_uevent(testbed_, path.c_str(), "remove");
     }

@@ -17,7 +17,10 @@ namespace talvik::test {
 
 // Re-executes the running program under the umockdev preload when it is not loaded yet. Returns
 // false when umockdev is not installed (the caller then exits with 77, "skipped").
-bool EnsureUmockdevPreload(char** argv);
+bool EnsureUmockdevPreload(int argc, char** argv);
+
+// One HID interface of an emulated receiver, by its usage.
+using InterfaceSpec = device::UsagePair;
 
 // An emulated hidraw node: answers the ioctl hidapi opens with and hands out queued input reports
 // one per read. umockdev does not see poll(), so the node is a pseudo-terminal that holds one
@@ -36,6 +39,8 @@ private:
     static int OnIoctl(UMockdevIoctlBase* base, UMockdevIoctlClient* client, void* self);
     static int OnRead(UMockdevIoctlBase* base, UMockdevIoctlClient* client, void* self);
 
+    UMockdevTestbed* testbed_;
+    std::string devnode_;
     UMockdevIoctlBase* handler_ = nullptr;
     int pty_ = -1;
     int master_ = -1;
@@ -45,7 +50,7 @@ private:
 };
 
 // A umockdev testbed holding emulated USB receivers, each a usb_device with one usb_interface,
-// hid node and hidraw node per HID interface (given by its usage), added in kernel order.
+// hid node and hidraw node per HID interface, added in kernel order.
 class UsbTestbed {
 public:
     UsbTestbed();
@@ -59,11 +64,16 @@ public:
         std::vector<std::unique_ptr<HidrawNode>> nodes;
     };
 
-    // Adds a receiver with the given interfaces; returns it.
-    Receiver& AddReceiver(uint16_t vid, uint16_t pid,
-                          const std::vector<device::UsagePair>& interfaces);
+    // Adds a receiver with the given interfaces; returns its index.
+    int AddReceiver(uint16_t vid, uint16_t pid, const std::vector<InterfaceSpec>& interfaces);
+    Receiver& receiver(int index) { return receivers_.at(index); }
+    HidrawNode& node(int receiver, int interface) {
+        return *receivers_.at(receiver).nodes.at(interface);
+    }
     // Sends "remove" for every node of the receiver, then removes it from the tree.
-    void Unplug(Receiver& receiver);
+    void Unplug(int index);
+    // Drops the emulation of a pulled receiver's nodes, once nothing reads them any more.
+    void Release(int index) { receivers_.at(index).nodes.clear(); }
 
 private:
     UMockdevTestbed* testbed_ = nullptr;
