@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "device/usb/receiver_family.h"
-
 namespace talvik::device {
 namespace {
 
@@ -25,14 +23,6 @@ TEST(DeviceIds, ReadsTheHidId) {
     EXPECT_EQ(ParseHidId("0003:00011D57:0000FA65"), std::nullopt);
     EXPECT_EQ(ParseHidId("0003::0000FA65"), std::nullopt);
     EXPECT_EQ(ParseHidId("0003:00001D57:0000FA65:1"), std::nullopt);
-}
-
-TEST(DeviceIds, FindsTheReceiverFamily) {
-    EXPECT_EQ(FamilyOfIds(0x1D57, 0xFA60), ReceiverFamily::k24g);
-    EXPECT_EQ(FamilyOfIds(0x1D57, 0xFA65), ReceiverFamily::k4k);
-    EXPECT_EQ(FamilyOfIds(0x331A, 0x5043), ReceiverFamily::k4kB);
-    EXPECT_EQ(FamilyOfIds(0x331A, 0x503C), std::nullopt);  // the wired mouse is not a receiver
-    EXPECT_EQ(FamilyOfIds(0x5043, 0x331A), std::nullopt);
 }
 
 }  // namespace
