@@ -103,7 +103,8 @@ TEST_F(BluezClientTest, ArrivalAndRemovalFollowTheDaemonsSignals) {
     ASSERT_EQ(arrived_->size(), 1);
     EXPECT_EQ(arrived_->at(0).at(0), mouse.device);
 
-    mock_.SetDeviceProperty(mouse.device, QStringLiteral("Connected"), false);
+    // A withdrawn connection state counts as disconnected.
+    mock_.InvalidateDeviceProperty(mouse.device, QStringLiteral("Connected"));
     ASSERT_TRUE(gone_->wait(kWaitMs));
     ASSERT_EQ(gone_->size(), 1);
     EXPECT_EQ(gone_->at(0).at(0), mouse.device);

@@ -235,6 +235,13 @@ void BluezMock::SetDeviceProperty(const QString& device, const QString& name,
              {QStringLiteral("org.bluez.Device1"), QVariantMap{{name, value}}});
 }
 
+void BluezMock::InvalidateDeviceProperty(const QString& device, const QString& name) {
+    MockCall(device, kMockInterface, QStringLiteral("EmitSignal"),
+             {QStringLiteral("org.freedesktop.DBus.Properties"),
+              QStringLiteral("PropertiesChanged"), QStringLiteral("sa{sv}as"),
+              QVariantList{QStringLiteral("org.bluez.Device1"), QVariantMap(), QStringList{name}}});
+}
+
 void BluezMock::SetValue(const QString& characteristic, const QByteArray& value) {
     MockCall(characteristic, kMockInterface, QStringLiteral("UpdateProperties"),
              {QStringLiteral("org.bluez.GattCharacteristic1"),

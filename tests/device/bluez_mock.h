@@ -52,6 +52,8 @@ public:
     void SetFailing(const QString& characteristic, const QString& method, bool failing);
 
     void SetDeviceProperty(const QString& device, const QString& name, const QVariant& value);
+    // Announces the device property as invalidated, its value withdrawn.
+    void InvalidateDeviceProperty(const QString& device, const QString& name);
     // Changes a characteristic's Value as a notification from the mouse does.
     void SetValue(const QString& characteristic, const QByteArray& value);
 

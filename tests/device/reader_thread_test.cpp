@@ -39,6 +39,19 @@ TEST(ReaderThread, AFailedReadIsNotTheEndButARunOfThemIs) {
     EXPECT_EQ(ended, 1);
 }
 
+TEST(ReaderThread, NothingIsDeliveredOnceTheStopWasRequested) {
+    auto input = std::make_shared<test::FakeHid>();
+    std::atomic<int> delivered = 0;
+    ReaderThread* reader = nullptr;
+    input->on_report = [&] { reader->RequestStop(); };  // while the read is under way
+    ReaderThread thread(
+        input, 10, [&](const ReadReport&) { ++delivered; }, [] {});
+    reader = &thread;
+    input->Queue({1});
+    ASSERT_TRUE(test::Eventually([&] { return thread.finished(); }));
+    EXPECT_EQ(delivered, 0);
+}
+
 // Blocks in poll() on a pipe nobody writes to, without a limit, as a quiet hidraw node does.
 class QuietNode final : public platform::HidDevice {
 public:

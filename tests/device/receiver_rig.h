@@ -5,6 +5,7 @@
 #include <condition_variable>
 #include <cstring>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -36,6 +37,10 @@ public:
         }
         const std::optional<std::vector<uint8_t>> read = std::move(s_->reads.front());
         s_->reads.pop_front();
+        lock.unlock();
+        if (read && on_report) {
+            on_report();
+        }
         if (read) {
             std::memcpy(buffer.data(), read->data(), std::min(read->size(), buffer.size()));
             return read->size();
@@ -52,6 +57,9 @@ public:
         return 0;
     }
     std::optional<std::size_t> GetFeatureReport(std::span<std::uint8_t>) override { return 0; }
+
+    // Runs on the reading thread as a read is about to return a report.
+    std::function<void()> on_report;
 
 private:
     struct State {

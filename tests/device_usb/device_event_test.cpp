@@ -11,6 +11,7 @@ TEST(DeviceIds, ReadsTheUsbProductProperty) {
     EXPECT_EQ(ParseProductProperty("331a/5043/0"), (std::pair<uint16_t, uint16_t>{0x331A, 0x5043}));
     EXPECT_EQ(ParseProductProperty(""), std::nullopt);
     EXPECT_EQ(ParseProductProperty("1d57/fa60"), std::nullopt);
+    EXPECT_EQ(ParseProductProperty("1d57/fa60/100/1"), std::nullopt);
     EXPECT_EQ(ParseProductProperty("1d57//100"), std::nullopt);
     EXPECT_EQ(ParseProductProperty("11d57/fa60/100"), std::nullopt);  // beyond 16 bits
     EXPECT_EQ(ParseProductProperty("1d5g/fa60/100"), std::nullopt);
