@@ -34,18 +34,15 @@ protected:
 
     // An interface of the receiver whose USB device is `usb` ("": unknown), in enumeration order.
     std::shared_ptr<FakeHid> Add(ReceiverFamily family, UsagePair usage, std::string usb) {
-        const device::FamilyTraits& traits = device::Traits(family);
-        interfaces_.push_back({{"/dev/hidraw" + std::to_string(interfaces_.size()), usage, usb},
-                               traits.vendor_id,
-                               traits.product_id,
-                               std::make_shared<FakeHid>()});
+        const std::string path = "/dev/hidraw" + std::to_string(interfaces_.size());
+        interfaces_.push_back({family, {path, usage, usb}, std::make_shared<FakeHid>()});
         return interfaces_.back().hid;
     }
     std::vector<device::HidInterfaceInfo> Enumerate(uint16_t vid, uint16_t pid) override {
         ++enumerations;
         std::vector<device::HidInterfaceInfo> found;
         for (const Interface& i : interfaces_) {
-            if (i.vid == vid && i.pid == pid) {
+            if (device::FamilyOfIds(vid, pid) == i.family) {
                 found.push_back(i.info);
             }
         }
@@ -54,14 +51,9 @@ protected:
     // Each open is a handle of its own, so that its closing shows.
     std::shared_ptr<platform::HidDevice> Open(const std::string& path) override {
         ++opens;
-        for (const Interface& i : interfaces_) {
-            if (i.info.path == path) {
-                auto handle = std::make_shared<FakeHid>(*i.hid);
-                opened[path] = handle;
-                return handle;
-            }
-        }
-        return nullptr;
+        auto handle = std::make_shared<FakeHid>(*interfaces_.at(std::stoi(path.substr(11))).hid);
+        opened[path] = handle;
+        return handle;
     }
 
     // The UI thread: runs what the readers posted until `done` held before a run.
@@ -99,9 +91,8 @@ protected:
     }
 
     struct Interface {
+        ReceiverFamily family;
         device::HidInterfaceInfo info;
-        uint16_t vid;
-        uint16_t pid;
         std::shared_ptr<FakeHid> hid;
     };
     std::vector<Interface> interfaces_;

@@ -138,17 +138,12 @@ int UsbTestbed::AddReceiver(uint16_t vid, uint16_t pid,
                             const std::vector<InterfaceSpec>& interfaces) {
     Receiver& receiver = receivers_.emplace_back();
     char usb_name[16];
-    char vid_hex[8];
-    char pid_hex[8];
     char product[32];
     char hid_id[32];
     std::snprintf(usb_name, sizeof usb_name, "1-%zu", receivers_.size());
-    std::snprintf(vid_hex, sizeof vid_hex, "%04x", vid);
-    std::snprintf(pid_hex, sizeof pid_hex, "%04x", pid);
     std::snprintf(product, sizeof product, "%x/%x/100", vid, pid);
     std::snprintf(hid_id, sizeof hid_id, "0003:0000%04X:0000%04X", vid, pid);
-    gchar* usb = umockdev_testbed_add_device(testbed_, "usb", usb_name, nullptr, "idVendor",
-                                             vid_hex, "idProduct", pid_hex, nullptr, "DEVTYPE",
+    gchar* usb = umockdev_testbed_add_device(testbed_, "usb", usb_name, nullptr, nullptr, "DEVTYPE",
                                              "usb_device", "PRODUCT", product, nullptr);
     receiver.usb_syspath = usb;
     for (size_t i = 0; i < interfaces.size(); ++i) {
@@ -162,17 +157,10 @@ int UsbTestbed::AddReceiver(uint16_t vid, uint16_t pid,
         gchar* hid =
             umockdev_testbed_add_device(testbed_, "hid", hid_name, intf, nullptr, "HID_ID", hid_id,
                                         "HID_NAME", "Emulated receiver", "HID_UNIQ", "", nullptr);
-        // One top-level collection of the interface's usage.
-        const InterfaceSpec u = interfaces[i];
-        guint8 descriptor[] = {0x06,
-                               static_cast<guint8>(u.usage_page),
-                               static_cast<guint8>(u.usage_page >> 8),
-                               0x0A,
-                               static_cast<guint8>(u.usage),
-                               static_cast<guint8>(u.usage >> 8),
-                               0xA1,
-                               0x01,
-                               0xC0};
+        // One top-level collection of the interface's usage (little-endian, as the host).
+        guint8 descriptor[] = {0x06, 0, 0, 0x0A, 0, 0, 0xA1, 0x01, 0xC0};
+        std::memcpy(descriptor + 1, &interfaces[i].usage_page, 2);
+        std::memcpy(descriptor + 4, &interfaces[i].usage, 2);
         umockdev_testbed_set_attribute_binary(testbed_, hid, "report_descriptor", descriptor,
                                               sizeof descriptor);
         const std::string raw_name = "hidraw" + std::to_string(raw_index);
