@@ -155,15 +155,6 @@ std::vector<std::uint8_t> VirtualMouse::Block(std::uint8_t block) const {
     return BlockLocked(block);
 }
 
-std::optional<protocol::CommandPacket> VirtualMouse::MacroSlot(int slot) const {
-    std::lock_guard lock(mutex_);
-    const auto it = macro_slots_.find(slot);
-    if (it == macro_slots_.end()) {
-        return std::nullopt;
-    }
-    return it->second;
-}
-
 VirtualMouse::Bytes VirtualMouse::BlockLocked(std::uint8_t block) const {
     if (const auto it = overrides_.find(block); it != overrides_.end()) {
         return it->second;
@@ -238,7 +229,6 @@ bool VirtualMouse::AcceptCommandLocked(std::span<const std::uint8_t> p) {
             if (!need(protocol::kMacroPacketLength, 108)) {
                 return false;
             }
-            macro_slots_[p[2]] = packet;
             break;
         default:
             return false;

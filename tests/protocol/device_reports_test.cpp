@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include "fake_events.h"
 #include "profile/profile_defaults.h"
 
@@ -27,6 +25,8 @@ public:
     int closes = 0;
 };
 
+enum class Via { k24g, k4k, k4kB, kBle };
+
 struct ReportRig {
     explicit ReportRig(bool with_library = true)
         : reports(state, events, with_library ? vendor_ptr : nullptr) {
@@ -38,15 +38,22 @@ struct ReportRig {
     profile::ProfileInfo& current() { return *state.current_profile; }
     profile::ProfileInfo& applied() { return *state.applied_profile; }
     const LinkFlags& links() const { return state.links.flags(); }
-    // The same report through every handler.
-    void OnEveryLink(std::uint8_t marker, std::uint8_t type, std::uint8_t lo, std::uint8_t hi) {
+    // One report through the handler of `via`.
+    void Report(Via via, std::uint8_t marker, std::uint8_t type, std::uint8_t lo,
+                std::uint8_t hi = 0) {
         const auto a = static_cast<std::uint16_t>(marker | type << 8);
         const auto b = static_cast<std::uint16_t>(lo | hi << 8);
-        reports.HandleReport24g(a, b);
-        reports.HandleReport4k(a, b);
-        reports.HandleReportBle(a, b);
         const std::uint8_t raw[5] = {3, marker, type, lo, hi};
-        reports.HandleReport4kB(raw);
+        switch (via) {
+            case Via::k24g:
+                return reports.HandleReport24g(a, b);
+            case Via::k4k:
+                return reports.HandleReport4k(a, b);
+            case Via::k4kB:
+                return reports.HandleReport4kB(raw);
+            case Via::kBle:
+                return reports.HandleReportBle(a, b);
+        }
     }
 
     SessionState state;
@@ -56,38 +63,32 @@ struct ReportRig {
     DeviceReports reports;
 };
 
-std::uint16_t A(std::uint8_t marker, std::uint8_t type) {
-    return static_cast<std::uint16_t>(marker | type << 8);
-}
-std::uint16_t B(std::uint8_t lo, std::uint8_t hi = 0) {
-    return static_cast<std::uint16_t>(lo | hi << 8);
-}
-
 TEST(StageReports, MarkedSwitchesAreSavedUnmarkedOnlyShownPendingEditsKept) {
     ReportRig rig;
-    rig.reports.HandleReport24g(A(0xC5, 0x10), B(3));
+    rig.Report(Via::k24g, 0xC5, 0x10, 3);
     EXPECT_EQ(rig.events.log, (Log{"stage 2 32", "save"}));
     EXPECT_EQ(rig.applied().current_dpi_stage, 2);
-    rig.reports.HandleReport24g(A(0x00, 0x10), B(4));
+    rig.Report(Via::k24g, 0x00, 0x10, 4);
     EXPECT_EQ(rig.current().current_dpi_stage, 3);
     EXPECT_EQ(rig.applied().current_dpi_stage, 2) << "unmarked: not saved";
     rig.current().brightness = 3;  // edited, apply pending
-    rig.reports.HandleReport4k(A(0xC5, 0x10), B(8));
+    rig.Report(Via::k4k, 0xC5, 0x10, 8);
     EXPECT_EQ(rig.applied().current_dpi_stage, 7);
     EXPECT_EQ(rig.applied().brightness, 8) << "the pending edit still differs from applied";
 }
 
 TEST(Reports, ValuesOutsideTheirOptionsAreIgnoredOnEveryLink) {
     ReportRig rig;
-    for (std::uint8_t stage : {0, 9, 0xFF}) {
-        rig.OnEveryLink(0xC5, 0x10, stage, 0);
+    for (Via via : {Via::k24g, Via::k4k, Via::k4kB, Via::kBle}) {
+        for (std::uint8_t stage : {0, 9, 0xFF}) {
+            rig.Report(via, 0xC5, 0x10, stage);
+        }
     }
     for (std::uint8_t v : {0x00, 0x05, 0x81, 0x10, 0xF4}) {
-        rig.reports.HandleReport24g(A(0xC5, 0x20), B(v));
-        const std::uint8_t raw[5] = {3, 0xC5, 0x20, v, 0};
-        rig.reports.HandleReport4kB(raw);
+        rig.Report(Via::k24g, 0xC5, 0x20, v);
+        rig.Report(Via::k4kB, 0xC5, 0x20, v);
     }
-    rig.reports.HandleReport4k(A(0xC5, 0x20), B(0x84));
+    rig.Report(Via::k4k, 0xC5, 0x20, 0x84);
     EXPECT_EQ(rig.current().current_dpi_stage, 1);
     EXPECT_EQ(rig.current().polling_rate, 3);
     EXPECT_EQ(rig.current().polling_rate_hs, 3);
@@ -97,20 +98,20 @@ TEST(Reports, ValuesOutsideTheirOptionsAreIgnoredOnEveryLink) {
 TEST(PollingReports, FourKSetsOnlyTheHighSpeedRateReceiversBothBluetoothNone) {
     ReportRig rig;
     rig.current().polling_rate = 1;
-    rig.reports.HandleReport4k(A(0xC5, 0x20), B(0x43));
+    rig.Report(Via::k4k, 0xC5, 0x20, 0x43);
     EXPECT_EQ(rig.current().polling_rate_hs, 3);
     EXPECT_EQ(rig.current().polling_rate, 1);
     EXPECT_EQ(rig.events.log, (Log{"polling", "save"}));
-    rig.reports.HandleReport24g(A(0xC5, 0x20), B(0x71));
+    rig.Report(Via::k24g, 0xC5, 0x20, 0x71);
     EXPECT_EQ(rig.current().polling_rate, 0);
     EXPECT_EQ(rig.applied().polling_rate_hs, 6);
-    rig.reports.HandleReportBle(A(0xC5, 0x20), B(0x22));
+    rig.Report(Via::kBle, 0xC5, 0x20, 0x22);
     EXPECT_EQ(rig.current().polling_rate, 0);
 }
 
 TEST(BatteryReports, LevelRestartsTheWatchdogWhoseEndDropsTheLink) {
     ReportRig rig;
-    rig.reports.HandleReport24g(A(0xC5, 0x40), B(5, 57));
+    rig.Report(Via::k24g, 0xC5, 0x40, 5, 57);
     EXPECT_EQ(rig.events.Last("level"), "level 57");
     EXPECT_EQ(rig.events.timers.at(DeviceTimer::kWatchdog24g), kWatchdogMs);
     EXPECT_TRUE(rig.events.links.link_24g && rig.events.links.any_link) << "the page heard";
@@ -118,11 +119,11 @@ TEST(BatteryReports, LevelRestartsTheWatchdogWhoseEndDropsTheLink) {
     rig.reports.OnTimer(DeviceTimer::kWatchdog24g);
     EXPECT_FALSE(rig.links().link_24g || rig.links().any_link || rig.events.links.any_link);
     // Out of range levels: "-" on the receivers; Bluetooth shows 0 and keeps no receiver link.
-    rig.reports.HandleReport24g(A(0xC5, 0x40), B(1, 0));
-    rig.reports.HandleReport24g(A(0xC5, 0x40), B(1, 101));
+    rig.Report(Via::k24g, 0xC5, 0x40, 1, 0);
+    rig.Report(Via::k24g, 0xC5, 0x40, 1, 101);
     EXPECT_EQ(rig.events.Count("level -"), 2);
     ReportRig ble;
-    ble.reports.HandleReportBle(A(0xC5, 0x40), B(1, 0));
+    ble.Report(Via::kBle, 0xC5, 0x40, 1, 0);
     EXPECT_EQ(ble.events.Last("level"), "level 0");
     EXPECT_FALSE(ble.links().link_24g);
     EXPECT_TRUE(ble.events.timers.empty());
@@ -131,8 +132,8 @@ TEST(BatteryReports, LevelRestartsTheWatchdogWhoseEndDropsTheLink) {
 TEST(BatteryReports, EveryTypeWithTheBatteryBitButFiftyAndOnlyMarked) {
     for (std::uint8_t type : {0x40, 0x60, 0x70, 0xC0, 0xFF, 0x50}) {
         ReportRig rig;
-        rig.reports.HandleReport4k(A(0xC5, type), B(1, 40));
-        rig.reports.HandleReport4k(A(0x00, 0x40), B(1, 41));
+        rig.Report(Via::k4k, 0xC5, type, 1, 40);
+        rig.Report(Via::k4k, 0x00, 0x40, 1, 41);
         EXPECT_EQ(rig.events.Last("level"), type == 0x50 ? "" : "level 40") << int(type);
         EXPECT_EQ(rig.links().link_4k, type != 0x50) << int(type);
     }
@@ -140,30 +141,28 @@ TEST(BatteryReports, EveryTypeWithTheBatteryBitButFiftyAndOnlyMarked) {
 
 TEST(BatteryReports, ChargingFullAndTheWiredMouseEndingReceiverLinks) {
     ReportRig rig;
-    rig.reports.HandleReport24g(A(0xC5, 0x40), B(3));
+    rig.Report(Via::k24g, 0xC5, 0x40, 3);
     EXPECT_EQ(rig.events.Last("charging"), "charging");
-    rig.reports.HandleReport24g(A(0xC5, 0x40), B(2));
+    rig.Report(Via::k24g, 0xC5, 0x40, 2);
     EXPECT_EQ(rig.events.log.back(), "full");
 
     LinkFlags flags;
     flags.wired = WiredState::kConnected;
     flags.link_4k_b = true;
     rig.state.links.Assign(flags);
-    const std::uint8_t charging[5] = {3, 0xC5, 0x40, 3, 0};
-    rig.reports.HandleReport4kB(charging);
+    rig.Report(Via::k4kB, 0xC5, 0x40, 3);
     EXPECT_FALSE(rig.links().link_4k_b);
-    rig.reports.HandleReport4k(A(0xC5, 0x40), B(3));
+    rig.Report(Via::k4k, 0xC5, 0x40, 3);
     EXPECT_TRUE(rig.links().link_4k) << "charging keeps the 4K link";
-    rig.reports.HandleReport4k(A(0xC5, 0x40), B(2));
+    rig.Report(Via::k4k, 0xC5, 0x40, 2);
     EXPECT_FALSE(rig.links().link_4k);
 }
 
 TEST(SaveOnlyReports, SaveOnFeatureLinksButNotFourKB) {
     ReportRig rig;
-    rig.reports.HandleReport24g(A(0xC5, 0x80), B(5));
-    rig.reports.HandleReport24g(A(0xC5, 0x80), B(6));
-    const std::uint8_t raw[5] = {3, 0xC5, 0x80, 1, 0};
-    rig.reports.HandleReport4kB(raw);
+    rig.Report(Via::k24g, 0xC5, 0x80, 5);
+    rig.Report(Via::k24g, 0xC5, 0x80, 6);
+    rig.Report(Via::k4kB, 0xC5, 0x80, 1);
     EXPECT_EQ(rig.events.Count("save"), 1);
 }
 
@@ -214,48 +213,24 @@ TEST(DriverEvents, PlugOpensAfterASecondUnplugCloses) {
     rig.reports.OnDriverEvent(kDriverRemoved);
     rig.reports.OnTimer(DeviceTimer::kWiredOpen);
     EXPECT_EQ(rig.vendor.opens, 1);
+
+    ReportRig without_library(false);
+    without_library.reports.OnDriverEvent(kDriverArrived);
+    without_library.reports.OnTimer(DeviceTimer::kWiredOpen);
+    EXPECT_FALSE(without_library.links().wired_up());
 }
 
-TEST(DriverEvents, WithoutTheLibraryTheWiredLinkStaysDown) {
-    ReportRig rig(false);
-    rig.reports.OnDriverEvent(kDriverArrived);
-    rig.reports.OnTimer(DeviceTimer::kWiredOpen);
-    EXPECT_FALSE(rig.links().wired_up());
-}
-
-TEST(DriverEvents, DataEventsReachThe24gHandler) {
+TEST(BleNotifications, IgnoredValuesAndReports) {
     ReportRig rig;
-    rig.reports.OnDriverEvent(DriverDataCode(0x10C5, 0x0004));
-    rig.reports.OnDriverEvent(0x0FFF0004);
-    rig.reports.OnDriverEvent(kDriverOther);
-    EXPECT_EQ(rig.current().current_dpi_stage, 3);
-    EXPECT_EQ(rig.events.Count("save"), 1);
-}
-
-TEST(BleNotifications, SettingsReplyIgnoredValuesAndReports) {
-    ReportRig rig;
-    rig.state.force_full_apply = true;
-    std::vector<std::uint8_t> reply(61, 0);
-    reply[0] = 0xA0;
-    reply[1] = 2;
-    reply[8] = 0x1F;
-    reply[24] = 6;
-    reply[53] = 0x30;
-    rig.reports.OnBleNotification(reply);
-    EXPECT_EQ(rig.current().polling_rate, 2);
-    EXPECT_EQ(rig.current().dpi_value[0], 32);
-    EXPECT_EQ(rig.current().current_dpi_stage, 5);
-    EXPECT_EQ(rig.current().light_mode, 3);
-    EXPECT_EQ(std::memcmp(&rig.current(), &rig.applied(), sizeof(profile::ProfileInfo)), 0);
-    EXPECT_FALSE(rig.state.force_full_apply);
-    EXPECT_EQ(rig.events.log, (Log{"read back", "save", "finish read"}));
-
-    rig.reports.OnBleNotification(std::vector<std::uint8_t>{0xA2, 0xC5, 0x10, 1});
+    // Values starting 0xA2 or 0xA9 are no reports, though they would read as a stage switch.
+    rig.reports.OnBleNotification(std::vector<std::uint8_t>{0xA2, 0x10, 3, 0});
+    rig.reports.OnBleNotification(std::vector<std::uint8_t>{0xA9, 0x10, 3, 0});
+    EXPECT_TRUE(rig.events.log.empty());
     rig.reports.OnBleNotification(std::vector<std::uint8_t>{0xA0, 0x01});  // no sensor block
-    EXPECT_EQ(rig.current().current_dpi_stage, 5);
-    EXPECT_EQ(rig.current().dpi_value[0], 32);
-    rig.reports.OnBleNotification(std::vector<std::uint8_t>{0xC5, 0x10, 1, 0});
-    EXPECT_EQ(rig.current().current_dpi_stage, 0);
+    EXPECT_EQ(rig.current().current_dpi_stage, 1);
+    EXPECT_EQ(rig.current().dpi_value[0], 16);
+    rig.reports.OnBleNotification(std::vector<std::uint8_t>{0xC5, 0x10, 8, 0});
+    EXPECT_EQ(rig.current().current_dpi_stage, 7);
 }
 
 }  // namespace
