@@ -144,12 +144,6 @@ std::vector<LoggedReport> VirtualMouse::Received() const {
     return received_;
 }
 
-void VirtualMouse::ClearReceived() {
-    std::lock_guard lock(mutex_);
-    received_.clear();
-    commands_.clear();
-}
-
 std::vector<std::uint8_t> VirtualMouse::Block(std::uint8_t block) const {
     std::lock_guard lock(mutex_);
     return BlockLocked(block);

@@ -61,7 +61,6 @@ public:
     // every raw report.
     std::vector<protocol::CommandPacket> Commands() const;
     std::vector<LoggedReport> Received() const;
-    void ClearReceived();
     // The block the mouse answers a read request for `block` with.
     std::vector<std::uint8_t> Block(std::uint8_t block) const;
 
