@@ -120,9 +120,6 @@ TEST(MacroPacket, SlotRangesBoundTheMacro) {
     // 190 long movements need 16 packets: more than the four slots of button 0.
     SetActions(p->buttons[0], std::vector<MacroAction>(190, Move(1, 1, 500)));
     EXPECT_FALSE(BuildMacroPackets(*p, 0));
-    // Buttons 7..17 have no slots of their own.
-    SetActions(p->buttons[8], {Key(0x04, kPress, 1)});
-    EXPECT_FALSE(BuildMacroPackets(*p, 8));
     // A four-packet macro on button 6 uses slots 25..28.
     SetActions(p->buttons[6], std::vector<MacroAction>(190, Key(0x04, kPress, 1)));
     const auto packets = BuildMacroPackets(*p, 6);

@@ -206,8 +206,10 @@ TEST_P(WorkerReadBack, TheMouseSettingsBecomeTheProfileAndWhatTheMouseHolds) {
     EXPECT_EQ(rig.events.Count("finish read"), 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(ReceiverAndBluetooth, WorkerReadBack,
-                         ::testing::Values(SimLink::k24g, SimLink::kBle));
+INSTANTIATE_TEST_SUITE_P(Links, WorkerReadBack, ::testing::Values(SimLink::k24g, SimLink::kBle),
+                         [](const auto& info) -> std::string {
+                             return info.param == SimLink::kBle ? "Bluetooth" : "Receiver24g";
+                         });
 
 TEST(Worker, RequestsAreDroppedWhileNoLinkIsUpAndAfterTheStop) {
     WorkerRig rig(SimLink::k4kB);
