@@ -118,36 +118,6 @@ TEST(ExchangeSend, ReadErrorOnTheReceiverHandsThePacketOnToBluetooth) {
     EXPECT_EQ(rig.clock.slept_ms(), 5u * 50 + 500);
 }
 
-TEST(ExchangeRead, EveryUsbLinkRequestsAndReadsBlocks) {
-    struct Case {
-        SimLink link;
-        std::uint8_t block;
-        std::size_t length;
-        std::string request;
-        std::uint64_t pauses;
-    };
-    const OutputFrame frame = BuildOutputFrame(BuildOutputReadRequest(4, 56, 1));
-    const std::string output_request = FormatHex(std::span(frame).first(64));
-    for (const Case& c :
-         {Case{SimLink::kWired, kLightBlock, kLightBlockLength, "A0 05 0F 00 01 00 00 00", 300},
-          Case{SimLink::k24g, kLightBlock, kLightBlockLength, "A0 05 0F 00 01 00 00 00", 700},
-          Case{SimLink::k4k, kSensorBlock, kSensorBlockLength, output_request, 200},
-          Case{SimLink::k4kB, kSensorBlock, kSensorBlockLength, output_request, 200}}) {
-        SCOPED_TRACE(static_cast<int>(c.link));
-        SimRig rig(c.link);
-        Exchange ex(rig.links, rig.clock);
-        EXPECT_TRUE(ex.RequestBlock(c.block, c.length));
-        ASSERT_EQ(rig.mouse->Received().size(), 1u);
-        EXPECT_EQ(FormatHex(rig.mouse->Received()[0].bytes), c.request);
-        std::array<std::uint8_t, 200> buffer{};
-        buffer[0] = c.block;
-        EXPECT_TRUE(ex.ReadBlock(buffer, c.length));
-        EXPECT_EQ(FormatHex(std::span(buffer).first(c.length)),
-                  FormatHex(rig.mouse->Block(c.block)));
-        EXPECT_EQ(rig.clock.slept_ms(), c.pauses);
-    }
-}
-
 TEST(ExchangeRead, RefusalsAndTheReceiverThatWasAsked) {
     SimRig rig(SimLink::k24g);
     auto other = sim::VirtualMouse::Create({SimLink::k4k, "", &rig.clock});

@@ -95,6 +95,7 @@ TEST(OutputFrame, CommandsAndReadRequests) {
     EXPECT_TRUE(std::all_of(f.begin() + 61, f.end(), [](auto b) { return b == 0; }));
     const OutputFrame r = BuildOutputFrame(BuildOutputReadRequest(6, 9, 1));
     EXPECT_EQ(FormatHex(std::span(r).first(13)), "04 0C A0 06 09 01 00 00 00 00 00 C0 00");
+    EXPECT_EQ(FormatHex(BuildFeatureReadRequest(5, 15, 1)), "A0 05 0F 00 01 00 00 00");
     EXPECT_EQ(FormatHex(BuildBleReadRequest()), "A0 08 00 00 00 00 00 00");
 }
 

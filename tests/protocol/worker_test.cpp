@@ -180,11 +180,17 @@ std::unique_ptr<profile::ProfileInfo> EditedProfile() {
     return p;
 }
 
+struct ReadCase {
+    SimLink link;
+    const char* name;
+    std::uint64_t pauses;  // three blocks; the sensor read adds 50 ms
+};
+
 // Over Bluetooth the job only asks; the settings come as a notification, handled on the UI thread.
-class WorkerReadBack : public ::testing::TestWithParam<SimLink> {};
+class WorkerReadBack : public ::testing::TestWithParam<ReadCase> {};
 
 TEST_P(WorkerReadBack, TheMouseSettingsBecomeTheProfileAndWhatTheMouseHolds) {
-    WorkerRig rig(GetParam());
+    WorkerRig rig(GetParam().link);
     DeviceReports reports(rig.state, rig.events, nullptr);
     rig.sim.mouse->SetNotificationSink([&](std::vector<std::uint8_t> v) {
         rig.ui.Push([&reports, v] { reports.OnBleNotification(v); });
@@ -195,7 +201,7 @@ TEST_P(WorkerReadBack, TheMouseSettingsBecomeTheProfileAndWhatTheMouseHolds) {
     rig.worker.Post(1, 0);
     rig.PumpUntil([&] { return rig.events.Running(DeviceTimer::kWatchdog24g); });
     const profile::ProfileInfo& current = *rig.state.current_profile;
-    if (GetParam() == SimLink::kBle) {
+    if (GetParam().link == SimLink::kBle) {
         mouse->polling_rate_hs = current.polling_rate_hs;  // not a Bluetooth setting
         EXPECT_EQ(current.polling_rate_hs, profile::CreateProfile()->polling_rate_hs);
     }
@@ -204,12 +210,19 @@ TEST_P(WorkerReadBack, TheMouseSettingsBecomeTheProfileAndWhatTheMouseHolds) {
     EXPECT_FALSE(rig.state.force_full_apply);
     EXPECT_EQ(rig.events.Count("read back") + rig.events.Count("save"), 2);
     EXPECT_EQ(rig.events.Count("finish read"), 1);
+    EXPECT_EQ(rig.sim.clock.slept_ms(), GetParam().pauses);
 }
 
-INSTANTIATE_TEST_SUITE_P(Links, WorkerReadBack, ::testing::Values(SimLink::k24g, SimLink::kBle),
-                         [](const auto& info) -> std::string {
-                             return info.param == SimLink::kBle ? "Bluetooth" : "Receiver24g";
-                         });
+// A request pauses before and after it and after each send: 100 ms on the cable, 500 ms on the
+// 2.4G receiver; the output links pause 100 ms after the request and 100 ms between the status
+// and the block.
+INSTANTIATE_TEST_SUITE_P(Links, WorkerReadBack,
+                         ::testing::Values(ReadCase{SimLink::kWired, "Wired", 3 * 300 + 50},
+                                           ReadCase{SimLink::k24g, "Receiver24g", 3 * 700 + 50},
+                                           ReadCase{SimLink::k4k, "Receiver4k", 3 * 200 + 50},
+                                           ReadCase{SimLink::k4kB, "Receiver4kB", 3 * 200 + 50},
+                                           ReadCase{SimLink::kBle, "Bluetooth", 0}),
+                         [](const auto& info) -> std::string { return info.param.name; });
 
 TEST(Worker, RequestsAreDroppedWhileNoLinkIsUpAndAfterTheStop) {
     WorkerRig rig(SimLink::k4kB);
