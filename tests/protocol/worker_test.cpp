@@ -31,10 +31,12 @@ public:
         tasks_.push_back(std::move(task));
         ready_.notify_all();
     }
-    // Runs one task, waiting for it; false when none came (a hang fails instead of waiting).
-    bool RunOne() {
+    // Runs one task, waiting up to `wait_ms` for it; false when none came (a hang fails instead of
+    // waiting without end).
+    bool RunOne(int wait_ms = 20000) {
         std::unique_lock lock(mutex_);
-        if (!ready_.wait_for(lock, std::chrono::seconds(20), [&] { return !tasks_.empty(); })) {
+        if (!ready_.wait_for(lock, std::chrono::milliseconds(wait_ms),
+                             [&] { return !tasks_.empty(); })) {
             return false;
         }
         auto task = std::move(tasks_.front());
@@ -42,10 +44,6 @@ public:
         lock.unlock();
         task();
         return true;
-    }
-    std::size_t size() {
-        std::lock_guard lock(mutex_);
-        return tasks_.size();
     }
 
 private:
@@ -236,11 +234,10 @@ TEST(Worker, RequestsAreDroppedWhileNoLinkIsUpAndAfterTheStop) {
     rig.worker.Post(0, 0);
     // The UI thread stops the worker before it ever ran the hand-off task: no deadlock.
     rig.worker.Stop();
-    while (rig.ui.size() > 0) {
-        rig.ui.RunOne();
+    while (rig.ui.RunOne(0)) {
     }
     rig.worker.Post(0, 0);
-    EXPECT_EQ(rig.ui.size(), 0u);
+    EXPECT_FALSE(rig.ui.RunOne(0));
     EXPECT_TRUE(rig.sim.mouse->Received().empty());
     EXPECT_EQ(rig.events.Count("start apply") + rig.events.Count("save"), 0);
 }
