@@ -8,6 +8,7 @@
 #include <cstring>
 #include <deque>
 #include <mutex>
+#include <thread>
 
 #include "fake_events.h"
 #include "profile/profile_defaults.h"
@@ -54,7 +55,7 @@ private:
 
 // A page with one default profile, its jobs host and worker, and a virtual mouse.
 struct WorkerRig {
-    explicit WorkerRig(SimLink link) : sim(link) {
+    explicit WorkerRig(SimLink link, Clock* clock = nullptr) : sim(link), clock(clock) {
         state.profiles.push_back(profile::CreateProfile());
         state.current_profile = state.profiles[0].get();
         state.links.Assign(sim.links.flags);
@@ -69,11 +70,12 @@ struct WorkerRig {
     }
 
     SimRig sim;
+    Clock* clock;  // the worker's, when not the virtual one
     SessionState state;
     FakeEvents events;
     UiQueue ui;
     SessionJobs jobs{state, events, [this](std::function<void()> t) { ui.Push(std::move(t)); }};
-    Worker worker{jobs, sim.clock};
+    Worker worker{jobs, clock ? *clock : sim.clock};
 };
 
 bool SameProfile(const profile::ProfileInfo& a, const profile::ProfileInfo& b) {
@@ -120,36 +122,33 @@ TEST(Worker, ProfileSwitchDuringAnApplyAndFailedPacketsKeepTheNextApplyFull) {
     EXPECT_TRUE(rig.state.force_full_apply);
 }
 
-// Raises the abandon flag at its third pause, as Stop does from the UI thread while a job sends.
-class AbandoningClock final : public Clock {
+// Pauses that take real time, so that the UI thread can stop the worker while a job sends.
+class RealClock final : public Clock {
 public:
-    explicit AbandoningClock(std::atomic<bool>& abandon) : abandon_(abandon) {}
     void Sleep(int) override {
-        if (++sleeps == 3) {
-            abandon_ = true;
-        }
+        ++sleeps;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     std::uint64_t NowMs() override { return 0; }
-    int sleeps = 0;
-
-private:
-    std::atomic<bool>& abandon_;
+    std::atomic<int> sleeps = 0;
 };
 
-TEST(Worker, AnAbandonedApplySendsNothingMore) {
-    SimRig sim(SimLink::kWired);
-    sim.mouse->SetPlugged(false);  // every packet would be tried five times
-    std::atomic<bool> abandon{false};
-    AbandoningClock clock(abandon);
-    JobInput input;
-    input.current = profile::CreateProfile();
-    input.applied = profile::CreateProfile();
-    input.force_full_apply = true;
-    input.links = sim.links;
-    const JobResult result = Worker::RunJob(std::move(input), clock, &abandon);
-    EXPECT_EQ(clock.sleeps, 3);
-    EXPECT_EQ(result.apply.sent, 0);
-    EXPECT_EQ(result.apply.failed, 5) << "every packet counts as not delivered";
+// Unplugged, the first packet is still being tried; plugged, it went and four are left.
+TEST(Worker, StopAbandonsTheSendingApplyWhoseRestCountsAsNotDelivered) {
+    for (bool plugged : {false, true}) {
+        RealClock clock;
+        WorkerRig rig(SimLink::kWired, &clock);
+        rig.sim.mouse->SetPlugged(plugged);
+        rig.worker.Post(0, 0);
+        ASSERT_TRUE(rig.ui.RunOne());  // the job takes its copy and starts sending
+        for (int i = 0; i < 2000 && clock.sleeps == 0; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        rig.worker.Stop();
+        EXPECT_LT(clock.sleeps, 3) << plugged;
+        ASSERT_TRUE(rig.ui.RunOne());
+        EXPECT_TRUE(rig.state.force_full_apply) << plugged;
+    }
 }
 
 // A profile that differs from the defaults in every setting the read-back covers.
@@ -183,6 +182,10 @@ struct ReadCase {
     const char* name;
     std::uint64_t pauses;  // three blocks; the sensor read adds 50 ms
 };
+
+void PrintTo(const ReadCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 // Over Bluetooth the job only asks; the settings come as a notification, handled on the UI thread.
 class WorkerReadBack : public ::testing::TestWithParam<ReadCase> {};
