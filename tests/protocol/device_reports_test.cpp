@@ -185,6 +185,7 @@ TEST(Links, EachChangeIsAnnouncedOnceAndBluetoothEndsTheReceivers) {
     EXPECT_EQ(rig.events.Count("full"), 1);
 }
 
+// The link and the worker's handle coming and going with the cable are the page's cable tests.
 TEST(DriverEvents, PlugOpensAfterASecondUnplugCloses) {
     ReportRig rig;
     rig.reports.OnDriverEvent(kDriverArrived);
@@ -192,8 +193,6 @@ TEST(DriverEvents, PlugOpensAfterASecondUnplugCloses) {
     EXPECT_FALSE(rig.vendor->open) << "not before the timer";
     rig.reports.OnTimer(DeviceTimer::kWiredOpen);
     EXPECT_TRUE(rig.vendor->open);
-    EXPECT_TRUE(rig.links().wired_up() && rig.links().any_link);
-    EXPECT_EQ(rig.state.handles.wired, rig.vendor) << "the worker's only way to the cable";
     EXPECT_EQ(rig.events.Count("charging") + rig.events.Count("ready"), 2);
     rig.reports.OnDriverEvent(kDriverArrived);  // while connected: nothing
     EXPECT_FALSE(rig.events.Running(DeviceTimer::kWiredOpen));
@@ -203,8 +202,6 @@ TEST(DriverEvents, PlugOpensAfterASecondUnplugCloses) {
     EXPECT_EQ(rig.events.Count("power unknown"), 1);
     EXPECT_FALSE(rig.vendor->open);
     EXPECT_EQ(rig.links().wired, WiredState::kUnplugged);
-    EXPECT_EQ(rig.state.handles.wired, nullptr);
-    EXPECT_FALSE(rig.links().any_link);
 
     // A removal before the open cancels it; without the library nothing opens.
     rig.reports.OnDriverEvent(kDriverArrived);
