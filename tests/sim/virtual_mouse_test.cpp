@@ -70,17 +70,17 @@ TEST(SimReports, ControlCommandsBecomeReceiverReportsAndTheHeartbeatRepeatsThePo
     EXPECT_TRUE(mouse->Command("heartbeat 0"));
 }
 
-// Unplugged, the commands fail too (the exchange tests) and the plug sink hears it (the page's
-// cable tests).
-TEST(SimReports, UnplugEndsTheInputAndABadChecksumDoesNothing) {
+// Unplugged, the plug sink hears it (the page's cable tests).
+TEST(SimReports, UnplugFailsEveryCallAndABadChecksumDoesNothing) {
     auto mouse = VirtualMouse::Create({SimLink::k4kB, "", nullptr});
+    auto command = mouse->CommandInterface(SimLink::k4kB);
+    auto light = protocol::BuildCommandFrame(protocol::BuildLightPacket(*profile::CreateProfile()));
     EXPECT_TRUE(mouse->Command("unplug"));
     std::uint8_t reply[64];
+    EXPECT_FALSE(command->Write(light));
     EXPECT_FALSE(mouse->InputInterface()->Read(reply, 0));
     EXPECT_TRUE(mouse->Command("plug"));
-    auto light = protocol::BuildCommandFrame(protocol::BuildLightPacket(*profile::CreateProfile()));
     light[5] ^= 0xFF;
-    auto command = mouse->CommandInterface(SimLink::k4kB);
     command->Write(light);
     EXPECT_EQ(command->Read(reply, 0), 0u) << "no status";
     EXPECT_TRUE(mouse->Commands().empty());
