@@ -144,24 +144,9 @@ std::vector<LoggedReport> VirtualMouse::Received() const {
     return received_;
 }
 
-void VirtualMouse::ClearReceived() {
-    std::lock_guard lock(mutex_);
-    received_.clear();
-    commands_.clear();
-}
-
 std::vector<std::uint8_t> VirtualMouse::Block(std::uint8_t block) const {
     std::lock_guard lock(mutex_);
     return BlockLocked(block);
-}
-
-std::optional<protocol::CommandPacket> VirtualMouse::MacroSlot(int slot) const {
-    std::lock_guard lock(mutex_);
-    const auto it = macro_slots_.find(slot);
-    if (it == macro_slots_.end()) {
-        return std::nullopt;
-    }
-    return it->second;
 }
 
 VirtualMouse::Bytes VirtualMouse::BlockLocked(std::uint8_t block) const {
@@ -238,7 +223,6 @@ bool VirtualMouse::AcceptCommandLocked(std::span<const std::uint8_t> p) {
             if (!need(protocol::kMacroPacketLength, 108)) {
                 return false;
             }
-            macro_slots_[p[2]] = packet;
             break;
         default:
             return false;

@@ -61,10 +61,8 @@ public:
     // every raw report.
     std::vector<protocol::CommandPacket> Commands() const;
     std::vector<LoggedReport> Received() const;
-    void ClearReceived();
     // The block the mouse answers a read request for `block` with.
     std::vector<std::uint8_t> Block(std::uint8_t block) const;
-    std::optional<protocol::CommandPacket> MacroSlot(int slot) const;
 
     // The user's hand on the mouse. `Command` takes one control line ("stage 3", "polling 4 4",
     // "battery 57", "charging", "full", "heartbeat 1000", "unplug", "plug"); false when the
@@ -121,7 +119,6 @@ private:
     std::array<std::uint8_t, 15> light_{};
     std::array<std::uint8_t, 9> polling_{};
     std::array<std::uint8_t, 59> keys_{};
-    std::map<int, protocol::CommandPacket> macro_slots_;
     std::map<std::uint8_t, Bytes> overrides_;
     std::optional<std::uint8_t> requested_block_;
     std::array<Bytes, 3> wired_macro_chunks_;

@@ -1,4 +1,5 @@
-// Commands and block reads on each link against the virtual mouse, pauses in virtual time.
+// Which packets an apply sends, and how commands and block reads travel on each link against the
+// virtual mouse, pauses in virtual time.
 #include "protocol/exchange.h"
 
 #include <gtest/gtest.h>
@@ -15,174 +16,115 @@
 namespace talvik::protocol {
 namespace {
 
-using sim::LoggedReport;
 using sim::SimLink;
+using testing::GiveMacro;
+using testing::Ids;
 using testing::SimRig;
+using IdList = std::vector<std::uint8_t>;
 
-CommandPacket SampleMacro(std::uint8_t slot) {
+TEST(ApplyPlan, OnlyWhatChangedAndMacrosOnlyWhereTheyHaveSlots) {
     auto p = profile::CreateProfile();
-    p->buttons[0].macro_event_count = 3;
-    for (int i = 0; i < 3; ++i) {
-        p->buttons[0].macro_actions[i] = {0, 0x04, 1, 0, 300, 0, 0, 0};
-    }
-    return BuildMacroPacket(p->buttons[0], slot, 0).packet;
+    auto zero = std::make_unique<profile::ProfileInfo>();
+    EXPECT_EQ(Ids(PlanApply(*p, *zero, true).packets), (IdList{0x0C, 0x04, 0x05, 0x06, 0x08}));
+    auto applied = std::make_unique<profile::ProfileInfo>(*p);
+    p->move_mode = 1;
+    p->spare_color[2] = 5;
+    EXPECT_EQ(Ids(PlanApply(*p, *applied, false).packets), IdList{0x0C});
+    p->brightness = 3;
+    GiveMacro(*p, 1, 60);
+    EXPECT_EQ(Ids(PlanApply(*p, *applied, false).packets), (IdList{0x0C, 0x05, 0x08, 0x09, 0x09}));
+
+    p = profile::CreateProfile();
+    GiveMacro(*p, 9, 4);
+    GiveMacro(*p, 2, 4);
+    const ApplyPlan plan = PlanApply(*p, *zero, true);
+    EXPECT_EQ(Ids(plan.packets), (IdList{0x0C, 0x04, 0x05, 0x06, 0x08, 0x09}));
+    EXPECT_EQ(plan.packets.back().bytes[2], 9) << "button 2 starts at slot 9";
+    EXPECT_EQ(plan.unsent_macros, (std::vector<int>{9}));
 }
 
-std::vector<std::string> HexOf(const std::vector<LoggedReport>& reports) {
-    std::vector<std::string> out;
-    for (const auto& r : reports) {
-        out.push_back(FormatHex(r.bytes));
+// Each link's attempts and pauses; what was sent arrives whole (macros reassembled by the mouse).
+TEST(ExchangeSend, AttemptsPausesAndResultOnEveryLink) {
+    auto p = profile::CreateProfile();
+    GiveMacro(*p, 1, 3);
+    const CommandPacket begin = BuildApplyBegin();
+    const CommandPacket light = BuildLightPacket(*p);
+    const CommandPacket macro = BuildMacroPackets(*p, 1)->front();
+    struct Case {
+        SimLink link;
+        const CommandPacket& packet;
+        int failing_writes;
+        bool silent;
+        SendResult result;
+        std::size_t reports;
+        std::uint64_t pauses;
+    };
+    const Case cases[] = {
+        {SimLink::kWired, begin, 0, false, SendResult::kSent, 1, 300},
+        {SimLink::kWired, light, 4, false, SendResult::kSent, 1, 5 * 300},
+        {SimLink::kWired, light, 5, false, SendResult::kFailed, 0, 5 * 300},
+        {SimLink::kWired, macro, 0, false, SendResult::kSent, 3, 3 * 300},
+        {SimLink::k4kB, light, 0, false, SendResult::kSent, 1, 2 * 50},
+        {SimLink::k4kB, macro, 0, false, SendResult::kSent, 2, 4 * 50 + 50 + 100},
+        // A silent mouse: commands count as sent, macros fail.
+        {SimLink::k4kB, begin, 0, true, SendResult::kSent, 5, 5 * 50},
+        {SimLink::k4kB, macro, 0, true, SendResult::kFailed, 10, 5 * (4 * 50 + 50) + 100},
+        {SimLink::kBle, light, 0, false, SendResult::kSent, 1, 500},
+        {SimLink::kBle, begin, 1, false, SendResult::kFailed, 0, 500},
+        {SimLink::kBle, BuildPollingPacket(*p), 0, false, SendResult::kSkipped, 0, 0},
+        {SimLink::k24g, begin, 0, false, SendResult::kFailed, 0, 0},
+        {SimLink::k4k, begin, 0, false, SendResult::kFailed, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(&c - cases));
+        SimRig rig(c.link);
+        rig.mouse->FailNextWrites(c.failing_writes);
+        rig.mouse->SetSilent(c.silent);
+        Exchange ex(rig.links, rig.clock);
+        EXPECT_EQ(ex.SendCommand(c.packet), c.result);
+        EXPECT_EQ(rig.mouse->Received().size(), c.reports);
+        EXPECT_EQ(rig.clock.slept_ms(), c.pauses);
+        if (c.result == SendResult::kSent) {
+            ASSERT_FALSE(rig.mouse->Commands().empty());
+            EXPECT_EQ(FormatHex(rig.mouse->Commands().back().view()), FormatHex(c.packet.view()));
+        }
     }
-    return out;
 }
 
-TEST(ExchangeWired, OneFeatureReportPerCommandFiveAttemptsMacroInThreeChunks) {
+// The cable counts only with its flag up and the library's driver behind it.
+TEST(ExchangeSend, WithoutAUsableWiredHandleNothingGoes) {
     SimRig rig(SimLink::kWired);
-    Exchange ex(rig.links, rig.clock);
-    EXPECT_EQ(ex.SendCommand(BuildApplyBegin()), SendResult::kSent);
-    ASSERT_EQ(rig.mouse->Received().size(), 1u);
-    EXPECT_EQ(rig.mouse->Received()[0].kind, LoggedReport::Kind::kFeature);
-    EXPECT_EQ(HexOf(rig.mouse->Received())[0], "0C 0A 01 FE 01 FE 00 00 00 00");
-    EXPECT_EQ(rig.clock.slept_ms(), 300u);
-
-    auto p = profile::CreateProfile();
-    rig.mouse->FailNextWrites(4);
-    EXPECT_EQ(ex.SendCommand(BuildLightPacket(*p)), SendResult::kSent);
-    rig.mouse->FailNextWrites(5);
-    EXPECT_EQ(ex.SendCommand(BuildLightPacket(*p)), SendResult::kFailed);
-    EXPECT_EQ(rig.clock.slept_ms(), 11u * 300);
-    EXPECT_EQ(rig.mouse->Commands().size(), 2u);
-
-    rig.mouse->ClearReceived();
-    const CommandPacket macro = SampleMacro(5);
-    EXPECT_EQ(ex.SendCommand(macro), SendResult::kSent);
-    const auto received = rig.mouse->Received();
-    ASSERT_EQ(received.size(), 3u);
-    for (std::size_t c = 0; c < 3; ++c) {
-        EXPECT_EQ(received[c].bytes.size(), 64u);
-        EXPECT_EQ(received[c].bytes[3], c);
+    Links no_driver;
+    no_driver.flags.wired = WiredState::kConnected;
+    rig.links.flags.wired = WiredState::kUnplugged;
+    for (const Links* links : {&rig.links, &no_driver}) {
+        Exchange ex(*links, rig.clock);
+        EXPECT_EQ(ex.SendCommand(BuildApplyBegin()), SendResult::kFailed);
+        std::uint8_t buffer[64] = {4};
+        EXPECT_FALSE(ex.ReadBlock(buffer, 56));
     }
-    EXPECT_EQ(rig.clock.slept_ms(), 14u * 300);
-    ASSERT_TRUE(rig.mouse->MacroSlot(5));
-    EXPECT_EQ(FormatHex(rig.mouse->MacroSlot(5)->view()), FormatHex(macro.view()));
+    EXPECT_TRUE(rig.mouse->Received().empty());
+    EXPECT_EQ(rig.clock.slept_ms(), 0u);
 }
 
-TEST(Exchange4kB, CommandFrameWithStatusRepliesAndMacroInTwoReports) {
+TEST(ExchangeSend, ReadErrorOnTheReceiverHandsThePacketOnToBluetooth) {
     SimRig rig(SimLink::k4kB);
-    Exchange ex(rig.links, rig.clock);
-    const CommandPacket sensor = BuildSensorPacket(*profile::CreateProfile());
-    EXPECT_EQ(ex.SendCommand(sensor), SendResult::kSent);
-    ASSERT_EQ(rig.mouse->Received().size(), 1u);
-    EXPECT_EQ(rig.mouse->Received()[0].kind, LoggedReport::Kind::kOutput);
-    EXPECT_EQ(HexOf(rig.mouse->Received())[0], FormatHex(BuildCommandFrame(sensor)));
-    EXPECT_EQ(rig.clock.slept_ms(), 100u) << "one attempt: received, then executed";
-    EXPECT_EQ(FormatHex(rig.mouse->Block(kSensorBlock)).substr(0, 8), "04 38 01");
-
-    rig.mouse->ClearReceived();
-    const CommandPacket macro = SampleMacro(2);
-    EXPECT_EQ(ex.SendCommand(macro), SendResult::kSent);
-    const auto chunks = BuildOutputMacroChunks(macro);
-    EXPECT_EQ(HexOf(rig.mouse->Received()),
-              (std::vector<std::string>{FormatHex(chunks[0]), FormatHex(chunks[1])}));
-    EXPECT_EQ(rig.clock.slept_ms(), 100u + 4 * 50 + 50 + 100);
-    ASSERT_TRUE(rig.mouse->MacroSlot(2));
-    EXPECT_EQ(FormatHex(rig.mouse->MacroSlot(2)->view()), FormatHex(macro.view()));
-}
-
-TEST(Exchange4kB, SilenceCountsAsSentForCommandsButFailsMacros) {
-    SimRig rig(SimLink::k4kB);
-    rig.mouse->SetSilent(true);
-    Exchange ex(rig.links, rig.clock);
-    EXPECT_EQ(ex.SendCommand(BuildApplyBegin()), SendResult::kSent);
-    EXPECT_EQ(rig.mouse->Received().size(), 5u);
-    EXPECT_EQ(rig.clock.slept_ms(), 5u * 50);
-    EXPECT_EQ(ex.SendCommand(SampleMacro(1)), SendResult::kFailed);
-    EXPECT_EQ(rig.mouse->Received().size(), 15u);
-    EXPECT_EQ(rig.clock.slept_ms(), 5u * 50 + 5 * (4 * 50 + 50) + 100);
-}
-
-TEST(Exchange4kB, ReadErrorHandsThePacketOnToBluetooth) {
-    SimRig rig(SimLink::k4kB);
-    auto ble_mouse = sim::VirtualMouse::Create({sim::SimLink::kBle, "", &rig.clock});
-    rig.links.flags.ble = true;
-    rig.links.handles.ble = ble_mouse->GattWriter();
+    auto ble_mouse = sim::VirtualMouse::Create({SimLink::kBle, "", &rig.clock});
+    sim::Connect(*ble_mouse, SimLink::kBle, rig.links);
     rig.mouse->SetPlugged(false);
     Exchange ex(rig.links, rig.clock);
     EXPECT_EQ(ex.SendCommand(BuildApplyBegin()), SendResult::kSent);
-    ASSERT_EQ(ble_mouse->Received().size(), 1u);
-    EXPECT_EQ(ble_mouse->Received()[0].kind, LoggedReport::Kind::kGatt);
+    EXPECT_EQ(ble_mouse->Commands().size(), 1u);
     EXPECT_EQ(rig.clock.slept_ms(), 5u * 50 + 500);
-}
-
-TEST(ExchangeBle, PollingRateNeverTravelsOverBluetooth) {
-    SimRig rig(SimLink::kBle);
-    auto p = profile::CreateProfile();
-    Exchange ex(rig.links, rig.clock);
-    EXPECT_EQ(ex.SendCommand(BuildPollingPacket(*p)), SendResult::kSkipped);
-    EXPECT_TRUE(rig.mouse->Received().empty());
-    EXPECT_EQ(ex.SendCommand(BuildLightPacket(*p)), SendResult::kSent);
-    EXPECT_EQ(HexOf(rig.mouse->Received()),
-              std::vector<std::string>{FormatHex(BuildLightPacket(*p).view())});
-    EXPECT_EQ(rig.clock.slept_ms(), 500u);
-    rig.mouse->FailNextWrites(1);
-    EXPECT_EQ(ex.SendCommand(BuildApplyBegin()), SendResult::kFailed);
-}
-
-TEST(ExchangeLinks, NoWritePathSendsNothing) {
-    for (SimLink link : {SimLink::k24g, SimLink::k4k, SimLink::kWired}) {
-        SimRig rig(link);
-        rig.links.flags.wired = WiredState::kUnplugged;
-        Exchange ex(rig.links, rig.clock);
-        EXPECT_EQ(ex.SendCommand(BuildApplyBegin()), SendResult::kFailed);
-        EXPECT_TRUE(rig.mouse->Received().empty());
-    }
-    Links links;  // the flag without the library's driver
-    links.flags.wired = WiredState::kConnected;
-    sim::VirtualClock clock;
-    Exchange ex(links, clock);
-    EXPECT_EQ(ex.SendCommand(BuildApplyBegin()), SendResult::kFailed);
-    std::uint8_t buffer[64] = {4};
-    EXPECT_FALSE(ex.ReadBlock(buffer, 56));
-    EXPECT_EQ(clock.slept_ms(), 0u);
-}
-
-TEST(ExchangeRead, EveryUsbLinkRequestsAndReadsBlocks) {
-    struct Case {
-        SimLink link;
-        std::uint8_t block;
-        std::size_t length;
-        std::string request;
-        std::uint64_t pauses;
-    };
-    const OutputFrame frame = BuildOutputFrame(BuildOutputReadRequest(4, 56, 1));
-    const std::string output_request = FormatHex(std::span(frame).first(64));
-    for (const Case& c :
-         {Case{SimLink::kWired, kLightBlock, kLightBlockLength, "A0 05 0F 00 01 00 00 00", 300},
-          Case{SimLink::k24g, kLightBlock, kLightBlockLength, "A0 05 0F 00 01 00 00 00", 700},
-          Case{SimLink::k4k, kSensorBlock, kSensorBlockLength, output_request, 200},
-          Case{SimLink::k4kB, kSensorBlock, kSensorBlockLength, output_request, 200}}) {
-        SimRig rig(c.link);
-        Exchange ex(rig.links, rig.clock);
-        EXPECT_TRUE(ex.RequestBlock(c.block, c.length));
-        EXPECT_EQ(HexOf(rig.mouse->Received()), std::vector<std::string>{c.request});
-        std::array<std::uint8_t, 200> buffer{};
-        buffer[0] = c.block;
-        EXPECT_TRUE(ex.ReadBlock(buffer, c.length));
-        EXPECT_EQ(FormatHex(std::span(buffer).first(c.length)),
-                  FormatHex(rig.mouse->Block(c.block)));
-        EXPECT_EQ(rig.clock.slept_ms(), c.pauses) << static_cast<int>(c.link);
-    }
 }
 
 TEST(ExchangeRead, RefusalsAndTheReceiverThatWasAsked) {
     SimRig rig(SimLink::k24g);
     auto other = sim::VirtualMouse::Create({SimLink::k4k, "", &rig.clock});
-    rig.links.flags.link_4k = true;
-    rig.links.handles.command_4k = other->CommandInterface(SimLink::k4k);
+    sim::Connect(*other, SimLink::k4k, rig.links);
     Exchange ex(rig.links, rig.clock);
     ASSERT_TRUE(ex.RequestBlock(kPollingBlock, kPollingBlockLength));
-    std::array<std::uint8_t, 200> buffer{};
-    buffer[0] = kPollingBlock;
+    std::array<std::uint8_t, 200> buffer{kPollingBlock};
     EXPECT_TRUE(ex.ReadBlock(buffer, kPollingBlockLength));
     EXPECT_TRUE(other->Received().empty());
 
@@ -194,18 +136,22 @@ TEST(ExchangeRead, RefusalsAndTheReceiverThatWasAsked) {
     EXPECT_FALSE(refused.RequestBlock(0x33, 8)) << "a block the mouse does not know";
 }
 
-TEST(ExchangeRead, EmptyReadIsNoReplyAfterBothWaits) {
-    SimRig rig(SimLink::k4kB);
-    rig.mouse->SetSilent(true);
+TEST(ReadBack, RejectedSensorRepliesAreRequestedAgainThenGivenUp) {
+    SimRig rig(SimLink::k24g);
+    auto bad = rig.mouse->Block(kSensorBlock);
+    bad[1] = 55;  // shorter than a sensor block
+    rig.mouse->OverrideBlock(kSensorBlock, bad);
     Exchange ex(rig.links, rig.clock);
-    std::array<std::uint8_t, 200> buffer{};
-    buffer[0] = kLightBlock;
-    EXPECT_FALSE(ex.ReadBlock(buffer, kLightBlockLength));
-    EXPECT_EQ(rig.clock.slept_ms(), 100u);
-    EXPECT_EQ(rig.clock.NowMs(), 100u + 2 * kReplyTimeoutMs);
+    const ReadBackResult r = RunReadBack(ex, rig.clock, rig.links);
+    EXPECT_TRUE(!r.sensor && r.polling && r.light);
+    int sensor_requests = 0;
+    for (const auto& report : rig.mouse->Received()) {
+        sensor_requests += report.bytes[1] == kSensorBlock;
+    }
+    EXPECT_EQ(sensor_requests, kReadAttempts);
 }
 
-TEST(HostileDevice, SilentMouseReadBackIsBounded) {
+TEST(ReadBack, SilentMouseGivesNothingInBoundedTime) {
     SimRig rig(SimLink::k4kB);
     rig.mouse->SetSilent(true);
     Exchange ex(rig.links, rig.clock);

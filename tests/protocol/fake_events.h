@@ -22,10 +22,7 @@ public:
         Log("level " + (percent ? std::to_string(*percent) : std::string("-")));
     }
     void PowerUnknown() override { Log("power unknown"); }
-    void LinksChanged(const LinkFlags& flags) override {
-        links = flags;
-        Log("links");
-    }
+    void LinksChanged(const LinkFlags&) override { Log("links"); }
     void LinkReady() override { Log("ready"); }
     void JobStarted(JobKind kind) override {
         Log(kind == JobKind::kApply ? "start apply" : "start read");
@@ -57,7 +54,6 @@ public:
 
     std::vector<std::string> log;
     std::map<DeviceTimer, int> timers;
-    LinkFlags links;
 
 private:
     void Log(std::string line) { log.push_back(std::move(line)); }

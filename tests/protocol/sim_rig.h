@@ -6,6 +6,7 @@
 #include "profile/profile_record.h"
 #include "protocol/apply.h"
 #include "protocol/exchange.h"
+#include "protocol/key_packet.h"
 #include "protocol/links.h"
 #include "sim/sim_links.h"
 #include "sim/virtual_clock.h"
@@ -31,6 +32,16 @@ inline void ApplyThroughCable(const std::shared_ptr<sim::VirtualMouse>& mouse,
     SimRig cable(sim::SimLink::kWired, mouse);
     Exchange ex(cable.links, cable.clock);
     SendApply(ex, PlanApply(p, *std::make_unique<profile::ProfileInfo>(), true));
+}
+
+// Gives button `button` a macro of `actions` key actions, pressed and released in turn.
+inline void GiveMacro(profile::ProfileInfo& p, int button, int actions) {
+    profile::ButtonAssign& b = p.buttons[button];
+    b.function = kFunctionMacro;
+    b.macro_event_count = static_cast<std::uint16_t>(actions);
+    for (int i = 0; i < actions; ++i) {
+        b.macro_actions[i] = {0, 0x04, static_cast<std::uint8_t>(1 + i % 2), 0, 20, 0, 0, 0};
+    }
 }
 
 inline std::vector<std::uint8_t> Ids(const std::vector<CommandPacket>& packets) {
