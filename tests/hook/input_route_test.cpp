@@ -27,6 +27,10 @@ using Message = std::pair<std::uintptr_t, std::intptr_t>;
 std::vector<std::string> g_calls;
 int g_install_result = 1;
 
+void Log(const char* call, int on) {
+    g_calls.push_back(call + (" " + std::to_string(on)));
+}
+
 platform::HookFunctions FakeHooks() {
     platform::HookFunctions hooks;
     hooks.installhook = [](TalvikWindowHandle*) {
@@ -35,13 +39,9 @@ platform::HookFunctions FakeHooks() {
     };
     hooks.removehook = [] { g_calls.push_back("removehook"); };
     hooks.removemousehook = [] { g_calls.push_back("removemousehook"); };
-    hooks.enablehook = [](int on) { g_calls.push_back("enablehook " + std::to_string(on)); };
-    hooks.enablemousehook = [](int on) {
-        g_calls.push_back("enablemousehook " + std::to_string(on));
-    };
-    hooks.mousewheelenable = [](int on) {
-        g_calls.push_back("mousewheelenable " + std::to_string(on));
-    };
+    hooks.enablehook = [](int on) { Log("enablehook", on); };
+    hooks.enablemousehook = [](int on) { Log("enablemousehook", on); };
+    hooks.mousewheelenable = [](int on) { Log("mousewheelenable", on); };
     return hooks;
 }
 

@@ -38,15 +38,10 @@ QString ResDir() {
     return SourceDir() + QStringLiteral("res/");
 }
 
-QString TestResDir() {
-    return SourceDir() + QStringLiteral("tests/toolkit/res/");
-}
-
-void UseTestLayouts(toolkit::Toolkit& toolkit) {
-    toolkit.SetResourceDir(TestResDir());
-    toolkit.RegisterWidgetClass(QStringLiteral("TestPalette"),
-                                [](QWidget* parent) { return new TestPalette(parent); });
-    EXPECT_TRUE(toolkit.LoadLanguage(QStringLiteral("lan/A.xml")));
+TestToolkit::TestToolkit() : Toolkit(SourceDir() + QStringLiteral("tests/toolkit/res/")) {
+    RegisterWidgetClass(QStringLiteral("TestPalette"),
+                        [](QWidget* parent) { return new TestPalette(parent); });
+    EXPECT_TRUE(LoadLanguage(QStringLiteral("lan/A.xml")));
 }
 
 QStringList RecordingWindow::Of(toolkit::NotifyType type) const {

@@ -27,10 +27,9 @@ inline void PrintTo(const QStringList& list, std::ostream* out) {
 // offscreen platform for the whole run.
 namespace talvik::test {
 
-// The project's source folder, its res/ and the toolkit's test layouts (all with a slash).
+// The project's source folder and its res/ (both with a slash).
 QString SourceDir();
 QString ResDir();
-QString TestResDir();
 
 // A palette stand-in: announces presses as colour picks, like the real palette.
 class TestPalette : public QWidget {
@@ -47,8 +46,11 @@ protected:
     void mouseReleaseEvent(QMouseEvent*) override { emit colorChangedButtonUp(); }
 };
 
-// A toolkit on the test layouts and language A, with TestPalette registered.
-void UseTestLayouts(toolkit::Toolkit& toolkit);
+// A toolkit on the toolkit's test layouts and language A, with TestPalette registered.
+class TestToolkit : public toolkit::Toolkit {
+public:
+    TestToolkit();
+};
 
 struct Message {
     uint32_t message;
