@@ -18,9 +18,6 @@ public:
     bool Running() const { return pid_ > 0; }
     // Runs a tool on this display (sh -c); true when it exits 0.
     static bool Run(const std::string& command) { return std::system(command.c_str()) == 0; }
-    static bool Has(const char* tool) {
-        return Run(std::string("command -v ") + tool + " >/dev/null 2>&1");
-    }
     // Makes layout group `group` of the core keyboard the active one.
     static bool LockGroup(int group);
 

@@ -12,7 +12,6 @@
 #include <string>
 
 #include "app/toolkit/popup_menu.h"
-#include "platform/trace.h"
 #include "test_support.h"
 
 namespace talvik::test {
@@ -20,16 +19,6 @@ namespace {
 
 using toolkit::Toolkit;
 using toolkit::Window;
-
-// The trace while alive, as one text.
-class TraceRecorder {
-public:
-    TraceRecorder() {
-        platform::SetTraceSink([this](std::string_view line) { text.append(line); });
-    }
-    ~TraceRecorder() { platform::SetTraceSink({}); }
-    std::string text;
-};
 
 class LayoutTest : public ::testing::Test {
 protected:
