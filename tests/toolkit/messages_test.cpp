@@ -115,7 +115,8 @@ TEST_F(MessagesTest, CenteredModalLoopKeepsMessagesFlowingAndReturnsTheCloseCode
 TEST_F(MessagesTest, MenuChoicesAndTrayClicksArePostedToTheOwnerWhileItLives) {
     QStringList chosen;
     window_->on_message = [&](const Message& m) {
-        // The record lives only during the handler.
+        // The record lives only during the handler, and only its own message names it.
+        EXPECT_EQ(window_->DeliveredMenuCommand(m.wparam + 1), nullptr);
         if (const auto* command = window_->DeliveredMenuCommand(m.wparam)) {
             chosen << command->name;
         }
