@@ -39,7 +39,6 @@ public:
     // Removes the hooks still installed and unloads the library.
     void Unload();
 
-    bool IsLoaded() const { return handle_ != nullptr; }
     const HookFunctions& Functions() const { return functions_; }
     const HookFunctions* Table() const { return &functions_; }
 

@@ -21,8 +21,6 @@ public:
     ~LiveKeyboardLayout() override;
 
     std::shared_ptr<const XkbKeyboardLayout> Current() const { return layout_; }
-    // Whether layout switches are followed (an X display with XKB is there).
-    bool Follows() const { return notifier_ != nullptr; }
 
 signals:
     void changed();

@@ -1,222 +1,148 @@
 // libHook.so as the program loads it, on a private X server driven by xdotool (XTEST input
-// produces XInput2 raw events there).
+// produces XInput2 raw events there), posting to a window.
 #include "platform/hook_library.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
-#include <condition_variable>
-#include <cstdlib>
-#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "platform/trace.h"
+#include "../toolkit/test_support.h"
 #include "x_server.h"
 
 namespace talvik::test {
 namespace {
 
-using Message = std::pair<std::uintptr_t, std::intptr_t>;
+using Input = std::pair<std::uintptr_t, std::intptr_t>;
 
-// The window the hook posts to: collects WM_MS5_HOOK_INPUT.
-class Inbox {
-public:
-    TalvikWindowHandle handle{this, &Inbox::Post};
-
-    // Waits until `message` arrived; false after the timeout.
-    bool WaitFor(Message message, std::chrono::milliseconds timeout = std::chrono::seconds(5)) {
-        std::unique_lock lock(mutex_);
-        return arrived_.wait_for(lock, timeout, [&] {
-            return std::any_of(entries_.begin(), entries_.end(),
-                               [&](const Message& m) { return m == message; });
-        });
-    }
-    // The messages so far, a repeat of the one before dropped (xdotool may release twice).
-    std::vector<Message> Messages() {
-        std::lock_guard lock(mutex_);
-        std::vector<Message> out;
-        for (const Message& m : entries_) {
-            if (out.empty() || out.back() != m) {
-                out.push_back(m);
-            }
-        }
-        return out;
-    }
-    int Count(Message message) {
-        std::lock_guard lock(mutex_);
-        return static_cast<int>(std::count_if(entries_.begin(), entries_.end(),
-                                              [&](const Message& m) { return m == message; }));
-    }
-    void Clear() {
-        std::lock_guard lock(mutex_);
-        entries_.clear();
-    }
-
-private:
-    static void Post(void* context, uint32_t message, uintptr_t wparam, intptr_t lparam) {
-        auto* self = static_cast<Inbox*>(context);
-        EXPECT_EQ(message, msg::WM_MS5_HOOK_INPUT);
-        {
-            std::lock_guard lock(self->mutex_);
-            self->entries_.emplace_back(wparam, lparam);
-        }
-        self->arrived_.notify_all();
-    }
-
-    std::mutex mutex_;
-    std::condition_variable arrived_;
-    std::vector<Message> entries_;
-};
-
-constexpr Message Press(int vk) {
+constexpr Input Press(int vk) {
     return {static_cast<std::uintptr_t>(vk), 0};
 }
-constexpr Message Release(int vk) {
+constexpr Input Release(int vk) {
     return {static_cast<std::uintptr_t>(vk), 1};
 }
 
 class HookLibraryTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!XServer::Has("Xvfb") || !XServer::Has("xdotool")) {
-            GTEST_SKIP() << "Xvfb or xdotool is not installed";
-        }
-        server_ = std::make_unique<XServer>();
-        ASSERT_TRUE(server_->Running()) << "Xvfb did not start";
-        platform::SetTraceSink([this](std::string_view line) {
-            std::lock_guard lock(trace_mutex_);
-            trace_ += line;
-        });
+        ASSERT_TRUE(server_.Running()) << "Xvfb did not start";
+        ASSERT_TRUE(window_.Create() && second_.Create());
         ASSERT_TRUE(library_.Load(HOOK_LIBRARY_PATH));
         ASSERT_TRUE(hooks().CanRecord());
+        ASSERT_EQ(hooks().installhook(window_.Handle()), 1);
+        hooks().enablehook(1);
     }
-    void TearDown() override {
-        library_.Unload();
-        platform::SetTraceSink({});
-    }
+    void TearDown() override { library_.Unload(); }
 
     const platform::HookFunctions& hooks() const { return library_.Functions(); }
-    void Start(bool mouse) {
-        ASSERT_EQ(hooks().installhook(&inbox_.handle), 1);
-        hooks().enablehook(1);
-        hooks().enablemousehook(mouse ? 1 : 0);
-    }
     static void Xdotool(const std::string& args) {
         ASSERT_TRUE(XServer::Run("xdotool " + args)) << args;
     }
-    // A key that marks the end of what was sent before it.
-    void Marker(int keycode, int vk) { Marker(keycode, vk, inbox_); }
-    static void Marker(int keycode, int vk, Inbox& inbox) {
+    // Sends a key that marks the end of what was sent before it and waits for its release.
+    static void Marker(int keycode, int vk, RecordingWindow& window) {
         Xdotool("key " + std::to_string(keycode));
-        ASSERT_TRUE(inbox.WaitFor(Release(vk)));
+        ASSERT_TRUE(WaitUntil(
+            [&] {
+                return std::any_of(window.messages.begin(), window.messages.end(),
+                                   [&](const Message& m) {
+                                       return Input{m.wparam, m.lparam} == Release(vk);
+                                   });
+            },
+            5000));
     }
-    std::string Trace() {
-        std::lock_guard lock(trace_mutex_);
-        return trace_;
+    // The input `window` got, and forgets it; with `unique`, a repeat of the one before is
+    // dropped (xdotool may release twice).
+    static std::vector<Input> Take(RecordingWindow& window, bool unique = true) {
+        std::vector<Input> out;
+        for (const Message& m : std::exchange(window.messages, {})) {
+            EXPECT_EQ(m.message, msg::WM_MS5_HOOK_INPUT);
+            if (!unique || out.empty() || out.back() != Input{m.wparam, m.lparam}) {
+                out.emplace_back(m.wparam, m.lparam);
+            }
+        }
+        return out;
     }
-
-    std::unique_ptr<XServer> server_;
+    XServer server_;
+    TraceRecorder trace_;
+    TestToolkit toolkit_;
+    RecordingWindow window_{toolkit_, QStringLiteral("controls.xml")};
+    RecordingWindow second_{toolkit_, QStringLiteral("controls.xml")};
     platform::HookLibrary library_;
-    Inbox inbox_;
-    std::mutex trace_mutex_;
-    std::string trace_;
 };
 
 // X key codes (evdev + 8) of the US positions used below.
 constexpr int kKeyA = 38;
 constexpr int kKeyB = 56;
 constexpr int kKeyC = 54;
-constexpr int kKeyD = 40;
 constexpr int kKeyQ = 24;
 
 TEST_F(HookLibraryTest, KeysAndButtonsArriveAsWindowsMessagesAndTheWheelNever) {
-    Start(true);
-    EXPECT_NE(Trace().find("input hook: listening"), std::string::npos) << Trace();
+    hooks().enablemousehook(1);
+    hooks().mousewheelenable(1);
     Xdotool("key " + std::to_string(kKeyA));
     Xdotool("click 1 click 2 click 3 click 8 click 9 click 4 click 5 click 6 click 7");
-    Marker(kKeyB, 'B');
-    const std::vector<Message> expected = {
+    Marker(kKeyB, 'B', window_);
+    const std::vector<Input> expected = {
         Press('A'), Release('A'), {0x201, 0}, {0x202, 0}, {0x207, 0}, {0x208, 0}, {0x204, 0},
         {0x205, 0}, {0x20B, 2},   {0x20C, 2}, {0x20B, 1}, {0x20C, 1}, Press('B'), Release('B'),
     };
-    EXPECT_EQ(inbox_.Messages(), expected);
-    hooks().removehook();
-    EXPECT_NE(Trace().find("input hook: stopped listening"), std::string::npos) << Trace();
+    EXPECT_EQ(Take(window_), expected);
 }
 
-TEST_F(HookLibraryTest, NothingArrivesWhileDisabledOrRemoved) {
-    Start(false);
+TEST_F(HookLibraryTest, NothingArrivesWhileDisabledOrRemovedAndOneListenerServesAll) {
+    EXPECT_NE(trace_.text.find("input hook: listening"), std::string::npos);  // always traced
     Xdotool("click 1");  // the mouse part is off
     hooks().enablehook(0);
     Xdotool("key " + std::to_string(kKeyA));
     hooks().enablehook(1);
-    Marker(kKeyB, 'B');
-    EXPECT_EQ(inbox_.Messages(), (std::vector<Message>{Press('B'), Release('B')}));
-
-    hooks().enablemousehook(1);
-    Xdotool("click 3");
-    ASSERT_TRUE(inbox_.WaitFor({0x205, 0}));
+    Marker(kKeyB, 'B', window_);
+    EXPECT_EQ(Take(window_), (std::vector<Input>{Press('B'), Release('B')}));
 
     hooks().removehook();
-    inbox_.Clear();
+    EXPECT_NE(trace_.text.find("input hook: stopped listening"), std::string::npos);
+    trace_.text.clear();
     Xdotool("key " + std::to_string(kKeyC));
-    ASSERT_EQ(hooks().installhook(&inbox_.handle), 1);
-    Marker(kKeyD, 'D');
-    EXPECT_EQ(inbox_.Messages(), (std::vector<Message>{Press('D'), Release('D')}));
-}
-
-TEST_F(HookLibraryTest, ASecondInstallKeepsOneListenerAndTakesTheNewWindow) {
-    Start(false);
-    Inbox second;
-    EXPECT_EQ(hooks().installhook(&second.handle), 1);
-    Marker(kKeyA, 'A', second);
-    EXPECT_EQ(second.Count(Press('A')), 1);  // one listener, not two
-    EXPECT_TRUE(inbox_.Messages().empty());
+    // A second install while listening keeps one listener and takes the new window.
+    ASSERT_EQ(hooks().installhook(window_.Handle()), 1);
+    ASSERT_EQ(hooks().installhook(second_.Handle()), 1);
+    Marker(kKeyA, 'A', second_);
+    const std::vector<Input> got = Take(second_, false);
+    EXPECT_EQ(std::count(got.begin(), got.end(), Press('A')), 1);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(Take(window_).empty());
     hooks().removehook();  // one removal ends it
-    EXPECT_EQ(Trace().find("input hook: listening"), Trace().rfind("input hook: listening"));
-    EXPECT_NE(Trace().find("input hook: stopped listening"), std::string::npos);
+    const size_t started = trace_.text.find("input hook: listening");
+    EXPECT_EQ(started, trace_.text.rfind("input hook: listening"));
+    EXPECT_NE(trace_.text.find("input hook: stopped listening", started), std::string::npos);
 }
 
 TEST_F(HookLibraryTest, KeysFollowTheLayoutSwitchedWhileListening) {
-    Start(false);
-    Marker(kKeyQ, 'Q');
+    Marker(kKeyQ, 'Q', window_);
     ASSERT_TRUE(XServer::Run("setxkbmap fr"));
-    Marker(kKeyQ, 'A');  // the French layout types A at the US Q position
-
-    struct Key {
-        int keycode;
-        int vk;
-    };
+    Marker(kKeyQ, 'A', window_);  // the French layout types A at the US Q position
+    Take(window_);
     // Left/right Ctrl, the arrows, keypad 7, 0, decimal point and Enter.
-    const Key keys[] = {{37, 0xA2},  {105, 0xA3}, {111, 0x26}, {113, 0x25}, {114, 0x27},
-                        {116, 0x28}, {79, 0x67},  {90, 0x60},  {91, 0x6E},  {104, 0x6C}};
-    for (const Key& key : keys) {
-        inbox_.Clear();
-        Marker(key.keycode, key.vk);
-        EXPECT_EQ(inbox_.Messages(), (std::vector<Message>{Press(key.vk), Release(key.vk)}))
-            << "keycode " << key.keycode;
+    const std::pair<int, int> keys[] = {{37, 0xA2},  {105, 0xA3}, {111, 0x26}, {113, 0x25},
+                                        {114, 0x27}, {116, 0x28}, {79, 0x67},  {90, 0x60},
+                                        {91, 0x6E},  {104, 0x6C}};
+    for (const auto& [keycode, vk] : keys) {
+        Marker(keycode, vk, window_);
+        EXPECT_EQ(Take(window_), (std::vector<Input>{Press(vk), Release(vk)})) << keycode;
     }
 }
 
 TEST(HookLibraryWithoutX, InstallRefusesAndRemoveIsHarmless) {
     platform::HookLibrary library;
     ASSERT_TRUE(library.Load(HOOK_LIBRARY_PATH));
-    Inbox inbox;
-    for (const char* display : {static_cast<const char*>(nullptr), ":9999"}) {
-        if (display == nullptr) {
-            unsetenv("DISPLAY");
-        } else {
-            setenv("DISPLAY", display, 1);
-        }
-        EXPECT_EQ(library.Functions().installhook(&inbox.handle), 0);
-        EXPECT_EQ(library.Functions().installhook(nullptr), 0);
-        library.Functions().enablehook(1);
-        library.Functions().removemousehook();
-        library.Functions().removehook();
-    }
+    TalvikWindowHandle handle{nullptr, [](void*, uint32_t, uintptr_t, intptr_t) {}};
+    setenv("DISPLAY", ":9999", 1);  // no server there
+    EXPECT_EQ(library.Functions().installhook(&handle), 0);
+    EXPECT_EQ(library.Functions().installhook(nullptr), 0);
+    library.Functions().enablehook(1);
+    library.Functions().removemousehook();
+    library.Functions().removehook();
 }
 
 }  // namespace

@@ -11,13 +11,9 @@ namespace talvik::test {
 namespace {
 
 TEST(LiveKeyboardLayout, FollowsANewKeymapAndAnotherGroup) {
-    if (!XServer::Has("Xvfb") || !XServer::Has("setxkbmap")) {
-        GTEST_SKIP() << "Xvfb or setxkbmap is not installed";
-    }
     XServer server;
     ASSERT_TRUE(server.Running());
     platform::LiveKeyboardLayout layout;
-    ASSERT_TRUE(layout.Follows());
     EXPECT_EQ(layout.Current()->VirtualKeyToScanCode('A'), 0x1E);
     QSignalSpy changed(&layout, &platform::LiveKeyboardLayout::changed);
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 
 namespace talvik::test {
@@ -15,15 +17,13 @@ public:
 
     bool Running() const { return pid_ > 0; }
     // Runs a tool on this display (sh -c); true when it exits 0.
-    static bool Run(const std::string& command);
+    static bool Run(const std::string& command) { return std::system(command.c_str()) == 0; }
     // Makes layout group `group` of the core keyboard the active one.
     static bool LockGroup(int group);
-    // Whether `tool` is on PATH.
-    static bool Has(const char* tool);
 
 private:
+    FILE* pipe_ = nullptr;
     int pid_ = -1;
-    std::string display_;
 };
 
 }  // namespace talvik::test

@@ -1,10 +1,9 @@
-// Windows from layout files: required controls, bad files, language texts, rows and the
-// program's own layouts (the geometry dump and the trace category carry every e2e test).
+// Windows from layout files: required controls, bad files, language texts and the program's own
+// layouts (the geometry dump and the trace category carry every e2e test).
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
 #include <QLabel>
-#include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -13,7 +12,6 @@
 #include <string>
 
 #include "app/toolkit/popup_menu.h"
-#include "platform/trace.h"
 #include "test_support.h"
 
 namespace talvik::test {
@@ -22,20 +20,9 @@ namespace {
 using toolkit::Toolkit;
 using toolkit::Window;
 
-// The trace while alive, as one text.
-class TraceRecorder {
-public:
-    TraceRecorder() {
-        platform::SetTraceSink([this](std::string_view line) { text.append(line); });
-    }
-    ~TraceRecorder() { platform::SetTraceSink({}); }
-    std::string text;
-};
-
 class LayoutTest : public ::testing::Test {
 protected:
-    void SetUp() override { UseTestLayouts(toolkit_); }
-    Toolkit toolkit_;
+    TestToolkit toolkit_;
 };
 
 class SliderOnButton : public RecordingWindow {
@@ -120,24 +107,6 @@ TEST_F(LayoutTest, LanguageReloadUpdatesKeyModeControlsAndKeepsTextsOnBadFiles) 
     EXPECT_EQ(edit_label->text(), QStringLiteral("composed"));
     // A key the file lacks shows as the key, so nothing is blank.
     EXPECT_EQ(toolkit_.Text(QStringLiteral("missing_text")), QStringLiteral("missing_text"));
-}
-
-TEST_F(LayoutTest, RowsHaveTheirOwnNamedSubControlsAndFollowTheLanguage) {
-    RecordingWindow window(toolkit_, QStringLiteral("controls.xml"));
-    ASSERT_TRUE(window.Create());
-    auto* list = window.Find<QListWidget>(QStringLiteral("list"));
-    QWidget* first = window.AddRow(list, QStringLiteral("row.xml"));
-    QWidget* second = window.AddRow(list, QStringLiteral("row.xml"));
-    ASSERT_TRUE(first && second);
-    EXPECT_EQ(list->itemWidget(list->item(4)), second);
-    auto* action = Window::FindIn<QLabel>(second, QStringLiteral("action"));
-    EXPECT_NE(Window::FindIn<QLabel>(second, QStringLiteral("key")),
-              Window::FindIn<QLabel>(first, QStringLiteral("key")));
-    EXPECT_GE(list->item(4)->sizeHint().height(), 30);
-    ASSERT_TRUE(toolkit_.LoadLanguage(QStringLiteral("lan/B.xml")));
-    EXPECT_EQ(action->text(), QStringLiteral("Naciśnięcie"));
-    EXPECT_EQ(window.AddRow(list, QStringLiteral("broken.xml")), nullptr);
-    EXPECT_EQ(list->count(), 5);
 }
 
 // A click in the middle of every check box of the program's layouts reaches it (a stretched box

@@ -1,13 +1,19 @@
-// Window messages and timers cross from any thread to the UI thread; modal windows.
+// Window messages and timers cross from any thread to the UI thread; modal windows; pop-up menus
+// and the tray icon post to their owner.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QGuiApplication>
+#include <QMenu>
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <memory>
 #include <thread>
 
+#include "app/toolkit/menu_command.h"
+#include "app/toolkit/popup_menu.h"
+#include "app/toolkit/tray_icon.h"
 #include "test_support.h"
 
 namespace talvik::test {
@@ -30,13 +36,12 @@ protected:
 TEST_F(MessagesTest, PostsFromAnotherThreadArriveInOrderOnTheUiThread) {
     constexpr int kCount = 500;
     TalvikWindowHandle* handle = window_->Handle();
-    std::thread poster([&] {
+    std::thread([&] {
         for (int i = 0; i < kCount; ++i) {
             window_->Post(kTestMessage, static_cast<uintptr_t>(i), -i);
         }
         handle->post(handle->context, kTestMessage, kCount, 8);  // the libraries' way in
-    });
-    poster.join();
+    }).join();
     EXPECT_TRUE(window_->messages.empty()) << "posts are queued, not handled on the poster";
     ASSERT_TRUE(WaitUntil([&] { return window_->messages.size() == kCount + 1; }, 5000));
     for (int i = 0; i <= kCount; ++i) {
@@ -48,44 +53,46 @@ TEST_F(MessagesTest, PostsFromAnotherThreadArriveInOrderOnTheUiThread) {
     // A queued post dies with the window; a late post through the handle goes nowhere.
     window_->Post(kTestMessage, 1, 1);
     window_.reset();
-    std::thread late([handle] { handle->post(handle->context, kTestMessage, 9, 9); });
-    late.join();
+    std::thread([handle] { handle->post(handle->context, kTestMessage, 9, 9); }).join();
     QCoreApplication::processEvents();
 }
 
-TEST_F(MessagesTest, TimersSetAndKilledFromAnotherThreadRunOnTheUiThread) {
+TEST_F(MessagesTest, TimersSetAndKilledFromAnyThreadRunOnTheUiThreadInPostingOrder) {
+    std::vector<int>& ticks = window_->timer_ticks;
     std::thread([&] { window_->SetTimer(42, 1); }).join();
-    ASSERT_TRUE(WaitUntil([&] { return window_->timer_ticks.size() >= 2; }));  // it repeats
-    EXPECT_EQ(window_->timer_ticks[0], 42);
-    std::thread([&] { window_->KillTimer(42); }).join();
-    ASSERT_TRUE(WaitUntil([&] { return !window_->HasTimer(42); }));
-    const size_t ticks = window_->timer_ticks.size();
-    QTest::qWait(20);
-    EXPECT_EQ(window_->timer_ticks.size(), ticks);
-
-    // Set and kill from one thread keep their order: the timer never runs.
+    ASSERT_TRUE(WaitUntil([&] { return ticks.size() >= 2; }));  // it repeats
+    EXPECT_EQ(ticks[0], 42);
+    // Set and kill from one thread keep their order: 43 never runs.
     std::thread([&] {
+        window_->KillTimer(42);
         window_->SetTimer(43, 0);
         window_->KillTimer(43);
         window_->Post(kTestMessage, 2, 0);
     }).join();
     ASSERT_TRUE(WaitUntil([&] { return window_->messages.size() == 1; }));
-    QCoreApplication::processEvents();
-    EXPECT_FALSE(window_->HasTimer(43));
-    EXPECT_EQ(std::count(window_->timer_ticks.begin(), window_->timer_ticks.end(), 43), 0);
-}
+    const size_t before = ticks.size();
+    QTest::qWait(20);
+    EXPECT_EQ(ticks.size(), before);
+    EXPECT_FALSE(window_->HasTimer(42) || window_->HasTimer(43));
+    EXPECT_EQ(std::count(ticks.begin(), ticks.end(), 43), 0);
 
-TEST_F(MessagesTest, TimerKilledInsideItsOwnHandlerFiresOnce) {
+    // Killed inside its own handler, a timer fires once; a running id is restarted, not doubled.
     window_->on_timer = [&](int id) { window_->KillTimer(id); };
     window_->SetTimer(52, 0);
-    window_->SetTimer(52, 1);  // a running id is restarted, not doubled
-    ASSERT_TRUE(WaitUntil([&] { return !window_->timer_ticks.empty(); }));
+    window_->SetTimer(52, 1);
+    ASSERT_TRUE(WaitUntil([&] { return ticks.size() > before; }));
     QTest::qWait(10);
-    EXPECT_EQ(window_->timer_ticks.size(), 1u);
+    EXPECT_EQ(ticks.size(), before + 1);
     EXPECT_FALSE(window_->HasTimer(52));
 }
 
-TEST_F(MessagesTest, ModalLoopKeepsMessagesFlowingAndReturnsTheCloseCode) {
+TEST_F(MessagesTest, CenteredModalLoopKeepsMessagesFlowingAndReturnsTheCloseCode) {
+    window_->Widget()->resize(300, 200);
+    window_->CenterWindow();
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    const QPoint offset = window_->Widget()->frameGeometry().center() - area.center();
+    EXPECT_LE(offset.manhattanLength(), 2);
+
     std::vector<int> closed;
     QObject::connect(window_.get(), &toolkit::Window::closed,
                      [&](int code) { closed.push_back(code); });
@@ -105,12 +112,40 @@ TEST_F(MessagesTest, ModalLoopKeepsMessagesFlowingAndReturnsTheCloseCode) {
     EXPECT_EQ(window_->ShowModal(), 0);
 }
 
-TEST_F(MessagesTest, CenterWindowCentresOnTheScreen) {
-    window_->Widget()->resize(300, 200);
-    window_->CenterWindow();
-    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
-    const QPoint offset = window_->Widget()->frameGeometry().center() - area.center();
-    EXPECT_LE(offset.manhattanLength(), 2);
+TEST_F(MessagesTest, MenuChoicesAndTrayClicksArePostedToTheOwnerWhileItLives) {
+    QStringList chosen;
+    window_->on_message = [&](const Message& m) {
+        // The record lives only during the handler, and only its own message names it.
+        EXPECT_EQ(window_->DeliveredMenuCommand(m.wparam + 1), nullptr);
+        if (const auto* command = window_->DeliveredMenuCommand(m.wparam)) {
+            chosen << command->name;
+        }
+    };
+    toolkit::PopupMenu menu(*window_);
+    ASSERT_TRUE(menu.Load(QStringLiteral("traymenu.xml"))) << menu.Error().toStdString();
+    EXPECT_EQ(menu.Item(QStringLiteral("configuration"))->text(), QStringLiteral("Configuration"));
+    menu.Open(QPoint(100, 120));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(menu.Menu()));
+    EXPECT_EQ(menu.Menu()->pos(), QPoint(100, 120));
+    menu.Item(QStringLiteral("exit"))->trigger();
+    EXPECT_TRUE(chosen.empty()) << "the choice is posted, not sent";
+    EXPECT_TRUE(WaitUntil([&] { return !chosen.empty(); }));
+    EXPECT_EQ(chosen, QStringList{"exit"});
+
+    toolkit::TrayIcon tray(*window_, QIcon(), QStringLiteral("Tip"), msg::WM_MS5_TRAYICON);
+    emit tray.Native()->activated(QSystemTrayIcon::Trigger);
+    emit tray.Native()->activated(QSystemTrayIcon::Context);
+    ASSERT_TRUE(WaitUntil([&] { return window_->messages.size() == 3; }));
+    EXPECT_EQ(window_->messages[1].message, msg::WM_MS5_TRAYICON);
+    EXPECT_EQ(window_->messages[1].lparam, 0x202);
+    EXPECT_EQ(window_->messages[2].lparam, 0x205);
+
+    menu.Item(QStringLiteral("configuration"))->trigger();  // queued for the owner ...
+    window_.reset();                                        // ... which dies before handling it
+    menu.Item(QStringLiteral("configuration"))->trigger();
+    emit tray.Native()->activated(QSystemTrayIcon::Trigger);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(chosen, QStringList{"exit"});
 }
 
 }  // namespace

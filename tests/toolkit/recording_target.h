@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <utility>
@@ -22,11 +23,8 @@ public:
     void KillTimer(int id) override { running.erase(id); }
     bool IsRunning(int id) const { return running.count(id) > 0; }
     int Count(uint32_t message) const {
-        int n = 0;
-        for (const auto& post : posts) {
-            n += post.first == message;
-        }
-        return n;
+        return static_cast<int>(std::count_if(
+            posts.begin(), posts.end(), [&](const auto& post) { return post.first == message; }));
     }
 
     std::vector<std::pair<uint32_t, uintptr_t>> posts;

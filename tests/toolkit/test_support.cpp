@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QThread>
 #include <memory>
 
 namespace talvik::test {
@@ -38,54 +37,10 @@ QString ResDir() {
     return SourceDir() + QStringLiteral("res/");
 }
 
-QString TestResDir() {
-    return SourceDir() + QStringLiteral("tests/toolkit/res/");
-}
-
-void UseTestLayouts(toolkit::Toolkit& toolkit) {
-    toolkit.SetResourceDir(TestResDir());
-    toolkit.RegisterWidgetClass(QStringLiteral("TestPalette"),
-                                [](QWidget* parent) { return new TestPalette(parent); });
-    EXPECT_TRUE(toolkit.LoadLanguage(QStringLiteral("lan/A.xml")));
-}
-
-QStringList RecordingWindow::Of(toolkit::NotifyType type) const {
-    QStringList out;
-    for (const toolkit::Notification& n : notifications) {
-        if (n.type == type) {
-            out << QStringLiteral("%1=%2").arg(n.sender_name).arg(n.wparam);
-        }
-    }
-    return out;
-}
-
-void RecordingWindow::BindControls() {
-    for (const QString& name : required_) {
-        Require(name);
-    }
-}
-
-void RecordingWindow::Notify(const toolkit::Notification& notification) {
-    notifications.push_back(notification);
-    if (on_notify) {
-        on_notify(notification);
-    }
-}
-
-bool RecordingWindow::HandleCustomMessage(uint32_t message, uintptr_t wparam, intptr_t lparam) {
-    const Message m{message, wparam, lparam, QThread::currentThread() == thread()};
-    messages.push_back(m);
-    if (on_message) {
-        on_message(m);
-    }
-    return true;
-}
-
-void RecordingWindow::OnTimer(int id) {
-    timer_ticks.push_back(id);
-    if (on_timer) {
-        on_timer(id);
-    }
+TestToolkit::TestToolkit() : Toolkit(SourceDir() + QStringLiteral("tests/toolkit/res/")) {
+    RegisterWidgetClass(QStringLiteral("TestPalette"),
+                        [](QWidget* parent) { return new TestPalette(parent); });
+    EXPECT_TRUE(LoadLanguage(QStringLiteral("lan/A.xml")));
 }
 
 }  // namespace talvik::test

@@ -11,17 +11,12 @@ bool LanguageFile::Load(const QString& path) {
         error_ = QStringLiteral("%1: %2").arg(path, file.errorString());
         return false;
     }
-    if (!LoadFromData(file.readAll(), path)) {
-        return false;
-    }
-    path_ = path;
-    return true;
+    return LoadFromData(file.readAll(), path);
 }
 
 bool LanguageFile::LoadFromData(const QByteArray& xml, const QString& origin) {
     QXmlStreamReader reader(xml);
     QHash<QString, QString> texts;
-    QString name;
     bool root_seen = false;
     while (!reader.atEnd()) {
         reader.readNext();
@@ -34,7 +29,6 @@ bool LanguageFile::LoadFromData(const QByteArray& xml, const QString& origin) {
                 break;
             }
             root_seen = true;
-            name = reader.attributes().value(QLatin1String("name")).toString();
             continue;
         }
         if (reader.name() != QLatin1String("text")) {
@@ -60,7 +54,6 @@ bool LanguageFile::LoadFromData(const QByteArray& xml, const QString& origin) {
         return false;
     }
     texts_ = std::move(texts);
-    name_ = name;
     error_.clear();
     return true;
 }

@@ -21,14 +21,10 @@ public:
     QString Text(const QString& key) const { return texts_.value(key); }
     bool Contains(const QString& key) const { return texts_.contains(key); }
     QStringList Keys() const { return texts_.keys(); }
-    QString Name() const { return name_; }
-    QString Path() const { return path_; }
     QString Error() const { return error_; }
 
 private:
     QHash<QString, QString> texts_;
-    QString name_;
-    QString path_;
     QString error_;
 };
 

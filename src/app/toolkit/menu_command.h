@@ -11,12 +11,8 @@ namespace talvik::toolkit {
 // keep.
 struct MenuCommand {
     static constexpr int kMaxName = 256;
-    static constexpr int kMaxUserData = 1024;
-    static constexpr int kMaxText = 1024;
 
     QString name;
-    QString user_data;
-    QString text;
 };
 
 }  // namespace talvik::toolkit

@@ -75,7 +75,6 @@ bool PopupMenu::Load(const QString& relative) {
             }
             auto* action = menu_->addAction(QString());
             action->setObjectName(name.left(MenuCommand::kMaxName));
-            action->setData(attributes.value(QLatin1String("userdata")).toString());
             const QString key = attributes.value(QLatin1String("textKey")).toString();
             if (!key.isEmpty()) {
                 action->setProperty(kTextKeyProperty, key);
@@ -113,13 +112,6 @@ void PopupMenu::Open(const QPoint& screen_point) {
     }
 }
 
-void PopupMenu::MoveTo(const QPoint& screen_point) {
-    menu_->move(screen_point);
-    if (owner_ && owner_->toolkit().DumpGeometry()) {
-        QTimer::singleShot(0, this, &PopupMenu::DumpGeometry);
-    }
-}
-
 void PopupMenu::DumpGeometry() const {
     if (!menu_->isVisible()) {
         return;
@@ -138,10 +130,6 @@ void PopupMenu::DumpGeometry() const {
     std::fflush(stdout);
 }
 
-void PopupMenu::Close() {
-    menu_->close();
-}
-
 QAction* PopupMenu::Item(const QString& name) const {
     for (QAction* action : menu_->actions()) {
         if (action->objectName() == name) {
@@ -157,8 +145,6 @@ void PopupMenu::OnTriggered(QAction* action) {
     }
     auto command = std::make_unique<MenuCommand>();
     command->name = action->objectName().left(MenuCommand::kMaxName);
-    command->user_data = action->data().toString().left(MenuCommand::kMaxUserData);
-    command->text = action->text().left(MenuCommand::kMaxText);
     owner_->PostMenuCommand(msg::WM_MS5_MENU_CLICK, std::move(command));
 }
 

@@ -16,7 +16,7 @@ class Window;
 
 // A pop-up menu built from a menu layout file:
 //   <menu>
-//     <item name="configuration" textKey="configuration_text" userdata="..."/>
+//     <item name="configuration" textKey="configuration_text"/>
 //     <separator/>
 //     <item name="exit" textKey="exit_text" visible="true"/>
 //   </menu>
@@ -36,9 +36,6 @@ public:
 
     // Opens the menu with its top-left corner at `screen_point`.
     void Open(const QPoint& screen_point);
-    // Moves an open menu (e.g. after finding that it does not fit below the point).
-    void MoveTo(const QPoint& screen_point);
-    void Close();
 
     QAction* Item(const QString& name) const;
     QMenu* Menu() const { return menu_.get(); }

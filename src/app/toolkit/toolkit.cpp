@@ -59,23 +59,17 @@ void SetControlText(QWidget* control, const QString& text) {
 
 }  // namespace
 
-Toolkit::Toolkit(const QString& resource_dir) {
-    SetResourceDir(resource_dir);
+Toolkit::Toolkit(const QString& resource_dir)
+    : resource_dir_(resource_dir.isEmpty()
+                        ? QString::fromStdString(platform::GetAppDir()) + QStringLiteral("res/")
+                        : resource_dir) {
+    if (!resource_dir_.endsWith(QLatin1Char('/'))) {
+        resource_dir_ += QLatin1Char('/');
+    }
     dump_geometry_ = qEnvironmentVariableIntValue("TALVIK_DUMP_GEOMETRY") == 1;
 }
 
 Toolkit::~Toolkit() = default;
-
-void Toolkit::SetResourceDir(const QString& dir) {
-    QString path = dir;
-    if (path.isEmpty()) {
-        path = QString::fromStdString(platform::GetAppDir()) + QStringLiteral("res/");
-    }
-    if (!path.endsWith(QLatin1Char('/'))) {
-        path += QLatin1Char('/');
-    }
-    resource_dir_ = path;
-}
 
 QString Toolkit::ResourcePath(const QString& relative) const {
     return resource_dir_ + relative;
@@ -142,14 +136,6 @@ void Toolkit::SetTextKey(QWidget* control, const QString& key) const {
     }
     control->setProperty(kTextKeyProperty, key);
     SetControlText(control, Text(key));
-}
-
-void Toolkit::SetToolTipKey(QWidget* control, const QString& key) const {
-    if (control == nullptr) {
-        return;
-    }
-    control->setProperty(kToolTipKeyProperty, key);
-    control->setToolTip(Text(key));
 }
 
 void Toolkit::ClearTextKey(QWidget* control) {

@@ -34,7 +34,6 @@ public:
     explicit Toolkit(const QString& resource_dir = {});
     ~Toolkit() override;
 
-    void SetResourceDir(const QString& dir);
     QString ResourceDir() const { return resource_dir_; }
     // `relative` (e.g. "lan/EN.xml") inside the resource folder.
     QString ResourcePath(const QString& relative) const;
@@ -50,13 +49,11 @@ public:
     // control of every window shows the new texts and languageChanged() is emitted; on failure
     // the current texts stay and the reason is traced.
     bool LoadLanguage(const QString& relative);
-    const LanguageFile& Language() const { return language_; }
     // The text of `key`; a key the file lacks shows as itself (traced once per key).
     QString Text(const QString& key) const;
 
     // Language-key mode for one control.
     void SetTextKey(QWidget* control, const QString& key) const;
-    void SetToolTipKey(QWidget* control, const QString& key) const;
     // Leaves language-key mode; the control keeps its current text.
     static void ClearTextKey(QWidget* control);
     // Re-applies the texts of every key-mode control under `root` (root included).

@@ -22,7 +22,6 @@ class QAbstractSlider;
 class QComboBox;
 class QEventLoop;
 class QLineEdit;
-class QListWidget;
 class QTimer;
 
 namespace talvik::toolkit {
@@ -75,7 +74,6 @@ public:
     // Hides the window; ends ShowModal() with `code`.
     void Close(int code = 0);
     void CenterWindow();
-    bool IsModalRunning() const { return modal_loop_ != nullptr; }
     // Re-lays the window out after texts changed (and dumps its geometry when asked to).
     void Relayout();
     // Shows the current language's texts in this window's key-mode controls.
@@ -101,18 +99,13 @@ public:
     void RegisterVirtualWindow(const QString& name, QWidget* container, NotifyTable table);
     void UnregisterVirtualWindow(const QString& name);
 
-    // Programmatic changes raise nothing; these are the explicit exceptions.
-    void SelectWithNotify(QComboBox* combo, int index);
-    void SelectWithNotify(QAbstractItemView* list, int row);
-    // Selects or deselects an option (also one of an exclusive group), raising "selectchanged"
-    // only when asked and the state changed.
+    // Programmatic changes raise nothing. This selects or deselects an option (also one of an
+    // exclusive group), raising "selectchanged" only when asked and the state changed.
     void SetOptionSelected(QAbstractButton* option, bool selected, bool notify);
 
     // Wires controls added after Create() (e.g. list rows) and shows their language texts.
     void Attach(QWidget* subtree);
-    // Builds a row from a row layout file, appends it to `list` and attaches it; null when the
-    // layout cannot be loaded. Find the row's sub-controls with FindIn(row, name).
-    QWidget* AddRow(QListWidget* list, const QString& row_layout);
+    // A sub-control of a row added after Create().
     template <class T = QWidget>
     static T* FindIn(QWidget* row, const QString& name) {
         if (row == nullptr) {

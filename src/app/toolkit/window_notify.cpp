@@ -11,7 +11,6 @@
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QMetaMethod>
 #include <QRadioButton>
 #include <QTimer>
@@ -330,31 +329,6 @@ void Window::UnregisterVirtualWindow(const QString& name) {
     virtual_windows_.erase(name);
 }
 
-void Window::SelectWithNotify(QComboBox* combo, int index) {
-    if (combo == nullptr || index < 0 || index >= combo->count()) {
-        return;
-    }
-    const bool changed = combo->currentIndex() != index;
-    combo->setCurrentIndex(index);
-    combo->setProperty(kComboChangedToProperty, -2);
-    if (changed) {
-        Raise(NotifyType::kItemSelect, combo, index);
-    }
-}
-
-void Window::SelectWithNotify(QAbstractItemView* list, int row) {
-    if (list == nullptr || list->model() == nullptr || row < 0 ||
-        row >= list->model()->rowCount(list->rootIndex())) {
-        return;
-    }
-    const QModelIndex index = list->model()->index(row, 0, list->rootIndex());
-    const bool changed = list->currentIndex() != index;
-    list->setCurrentIndex(index);
-    if (changed) {
-        Raise(NotifyType::kItemSelect, list, row);
-    }
-}
-
 void Window::SetOptionSelected(QAbstractButton* option, bool selected, bool notify) {
     if (option == nullptr || option->isChecked() == selected) {
         return;
@@ -375,22 +349,6 @@ void Window::SetOptionSelected(QAbstractButton* option, bool selected, bool noti
     if (notify) {
         Raise(NotifyType::kSelectChanged, option, selected ? 1 : 0);
     }
-}
-
-QWidget* Window::AddRow(QListWidget* list, const QString& row_layout) {
-    if (list == nullptr) {
-        return nullptr;
-    }
-    std::unique_ptr<QWidget> row = toolkit_.LoadLayout(row_layout);
-    if (!row) {
-        return nullptr;
-    }
-    auto* item = new QListWidgetItem(list);
-    item->setSizeHint(row->sizeHint());
-    QWidget* widget = row.release();
-    list->setItemWidget(item, widget);
-    Attach(widget);
-    return widget;
 }
 
 }  // namespace talvik::toolkit
