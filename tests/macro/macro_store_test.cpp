@@ -14,18 +14,14 @@ using test::ReadBytes;
 using test::WriteBytes;
 
 MacroAction Key(std::uint8_t code, ActionKind kind, std::uint16_t delay) {
-    MacroAction a{};
-    a.code = code;
-    a.kind = static_cast<std::uint8_t>(kind);
-    a.delay = delay;
-    return a;
+    return {0, code, static_cast<std::uint8_t>(kind), 0, delay, 0, 0, 0};
 }
 
 std::unique_ptr<MacroInfo> MakeMacro(std::u16string_view name, int actions = 0) {
     auto m = std::make_unique<MacroInfo>();
     WriteName(m->name, name);
     for (int i = 0; i < actions; ++i) {
-        m->actions[i] = Key(static_cast<std::uint8_t>(0x04 + i % 20), ActionKind::kPress, 10);
+        m->actions[i] = Key(static_cast<std::uint8_t>(0x04 + i), ActionKind::kPress, 10);
     }
     m->action_count = actions;
     return m;
@@ -42,65 +38,44 @@ protected:
 
 TEST_F(MacroStoreTest, RecordOfAKeyPressAndReleaseMatchesItsBytes) {
     MacroList list;
-    auto m = MakeMacro(u"M1");
-    m->actions[0] = Key(0x04, ActionKind::kPress, 300);
-    m->actions[1] = Key(0x04, ActionKind::kRelease, 1);
-    m->action_count = 2;
-    EXPECT_EQ(MacroUnits(m->actions, m->action_count), 3);
-    list.push_back(std::move(m));
+    list.push_back(MakeMacro(u"M1"));
+    list[0]->actions[0] = Key(0x04, ActionKind::kPress, 300);
+    list[0]->actions[1] = Key(0x04, ActionKind::kRelease, 1);
+    list[0]->action_count = 2;
     ASSERT_TRUE(store.SaveMacros(list).ok());
-
     EXPECT_EQ(File(), folder.path() / "ms_5" / "macro.data");
-    const std::vector<unsigned char> bytes = ReadBytes(File());
-    ASSERT_EQ(bytes.size(), 3096u);
     std::vector<unsigned char> expected(3096, 0);
     const unsigned char head[] = {0x4D, 0, 0x31, 0};
-    std::memcpy(expected.data(), head, sizeof(head));
-    expected[52] = 2;
     const unsigned char press[] = {0x00, 0x04, 0x01, 0x00, 0x2C, 0x01};
     const unsigned char release[] = {0x00, 0x04, 0x02, 0x00, 0x01, 0x00};
+    std::memcpy(expected.data(), head, sizeof(head));
+    expected[52] = 2;
     std::memcpy(expected.data() + 56, press, sizeof(press));
     std::memcpy(expected.data() + 72, release, sizeof(release));
-    EXPECT_EQ(bytes, expected);
+    EXPECT_EQ(ReadBytes(File()), expected);
 }
 
-TEST_F(MacroStoreTest, MissingFileLeavesTheListEmptyListSavesAnEmptyFile) {
-    MacroList kept;
-    kept.push_back(MakeMacro(u"kept"));
-    EXPECT_TRUE(store.LoadMacros(kept).file_missing);
-    EXPECT_EQ(kept.size(), 1u);
+TEST_F(MacroStoreTest, AMissingFileLoadsNothingAndRecordsRoundTripInListOrder) {
+    MacroList list;
+    EXPECT_TRUE(store.LoadMacros(list).file_missing);
     EXPECT_FALSE(std::filesystem::exists(folder.path() / "ms_5"));
     ASSERT_TRUE(store.SaveMacros({}).ok());
     EXPECT_EQ(std::filesystem::file_size(File()), 0u);
-    MacroList list;
-    const LoadReport report = store.LoadMacros(list);
+    const LoadReport empty = store.LoadMacros(list);
     EXPECT_TRUE(list.empty());
-    EXPECT_FALSE(report.damaged);
-    EXPECT_FALSE(report.file_missing);
-}
+    EXPECT_FALSE(empty.damaged || empty.file_missing);
 
-TEST_F(MacroStoreTest, RecordsRoundTripInListOrder) {
-    MacroList list;
     for (auto name : {u"one", u"two", u"three"}) {
         list.push_back(MakeMacro(name, 5));
     }
     list[1]->repeat = 7;
     ASSERT_TRUE(store.SaveMacros(list).ok());
-    const std::vector<unsigned char> before = ReadBytes(File());
-    ASSERT_EQ(before.size(), 3 * 3096u);
-
     MacroList loaded;
     store.LoadMacros(loaded);
     ASSERT_EQ(loaded.size(), 3u);
     for (std::size_t i = 0; i < 3; ++i) {
         EXPECT_EQ(std::memcmp(loaded[i].get(), list[i].get(), sizeof(MacroInfo)), 0) << i;
     }
-    // Deleting the first macro moves every later record one record towards the start.
-    loaded.erase(loaded.begin());
-    ASSERT_TRUE(store.SaveMacros(loaded).ok());
-    const std::vector<unsigned char> after = ReadBytes(File());
-    ASSERT_EQ(after.size(), 2 * 3096u);
-    EXPECT_TRUE(std::equal(after.begin(), after.end(), before.begin() + 3096));
 }
 
 TEST_F(MacroStoreTest, NewMacrosAreNamedByTheTextAndTheNextNumber) {
@@ -121,10 +96,8 @@ TEST_F(MacroStoreTest, NewMacrosAreNamedByTheTextAndTheNextNumber) {
 }
 
 TEST(MacroUnits, CountsTheMouseBudget) {
-    MacroAction actions[kMaxMacroActions] = {};
-    for (auto& a : actions) {
-        a = Key(0x04, ActionKind::kPress, 127);
-    }
+    MacroAction actions[kMaxMacroActions];
+    std::fill(std::begin(actions), std::end(actions), Key(0x04, ActionKind::kPress, 127));
     EXPECT_EQ(MacroUnits(actions, 190), 190);
     actions[17].delay = 128;
     EXPECT_EQ(MacroUnits(actions, 190), 191);
@@ -169,16 +142,11 @@ TEST_F(MacroStoreTest, AFileCutInsideARecordKeepsTheWholeOnesAndIsMovedAside) {
 }
 
 TEST_F(MacroStoreTest, RecordsWithBadCountsOrUnterminatedNamesAreRepaired) {
-    MacroInfo raw{};
-    std::fill(std::begin(raw.name), std::end(raw.name), u'N');
-    raw.action_count = 500;
-    MacroInfo negative{};
-    WriteName(negative.name, u"neg");
-    negative.action_count = -3;
-    std::vector<unsigned char> bytes(2 * sizeof(MacroInfo));
-    std::memcpy(bytes.data(), &raw, sizeof(raw));
-    std::memcpy(bytes.data() + sizeof(raw), &negative, sizeof(negative));
-    WriteBytes(File(), bytes.data(), bytes.size());
+    MacroInfo raw[2]{};
+    std::fill(std::begin(raw[0].name), std::end(raw[0].name), u'N');
+    raw[0].action_count = 500;
+    raw[1].action_count = -3;
+    WriteBytes(File(), raw, sizeof(raw));
 
     MacroList list;
     const LoadReport report = store.LoadMacros(list);
@@ -189,10 +157,10 @@ TEST_F(MacroStoreTest, RecordsWithBadCountsOrUnterminatedNamesAreRepaired) {
     EXPECT_EQ(list[1]->action_count, 0);
     // The original stays beside the mended store.
     ASSERT_TRUE(report.moved_to.has_value());
-    EXPECT_EQ(ReadBytes(*report.moved_to), bytes);
+    EXPECT_EQ(std::memcmp(ReadBytes(*report.moved_to).data(), raw, sizeof(raw)), 0);
 }
 
-TEST_F(MacroStoreTest, SavingLeavesNoTemporaryFileAndRemovesStaleOnes) {
+TEST_F(MacroStoreTest, SavingLeavesNoTemporaryFileAndLoadingRemovesStaleOnes) {
     MacroList list;
     list.push_back(MakeMacro(u"a"));
     ASSERT_TRUE(store.SaveMacros(list).ok());
@@ -200,8 +168,7 @@ TEST_F(MacroStoreTest, SavingLeavesNoTemporaryFileAndRemovesStaleOnes) {
     EXPECT_EQ(test::FolderEntries(folder_path), std::vector<std::string>{"macro.data"});
     WriteBytes(folder_path / ".macro.data.Ab12Cd", "x", 1);
     WriteBytes(folder_path / ".macro.data.note", "x", 1);  // not one of ours
-    MacroList loaded;
-    store.LoadMacros(loaded);
+    store.LoadMacros(list);
     EXPECT_EQ(test::FolderEntries(folder_path),
               (std::vector<std::string>{".macro.data.note", "macro.data"}));
 }
@@ -222,7 +189,7 @@ TEST_F(MacroStoreTest, BackgroundSavesWriteTheListAsItWasHandedOver) {
 }
 
 TEST_F(MacroStoreTest, SaveReportsAFolderThatCannotBeCreated) {
-    test::WriteBytes(folder.path() / "ms_5", "x", 1);  // a file where the folder belongs
+    WriteBytes(folder.path() / "ms_5", "x", 1);  // a file where the folder belongs
     const FileStatus status = store.SaveMacros({});
     EXPECT_EQ(status.error, FileError::kCannotCreate);
     EXPECT_NE(status.detail.find("ms_5"), std::string::npos);
