@@ -129,13 +129,20 @@ TEST_F(ProfileStoreTest, AFileShorterThanItsHeaderIsMovedAsideAndReplaced) {
     EXPECT_EQ(std::filesystem::file_size(File()), kHeader + kRecord);
 }
 
-TEST_F(ProfileStoreTest, AFileEndingInsideARecordKeepsTheWholeRecords) {
-    const std::vector<unsigned char> bytes = WriteStore({u"A", u"B"}, 1, 5000);
+TEST_F(ProfileStoreTest, AFileEndingInsideARecordKeepsTheWholeRecordsRepaired) {
+    std::vector<unsigned char> bytes = WriteStore({u"A", u"B"}, 1, 5000);
+    ProfileInfo* second = reinterpret_cast<ProfileInfo*>(bytes.data() + kHeader + kRecord);
+    std::fill(std::begin(second->name), std::end(second->name), u'Z');
+    second->buttons[6].macro_event_count = 60000;
+    WriteBytes(File(), bytes.data(), bytes.size());
     const LoadReport report = store.Load(profiles, header);
     EXPECT_TRUE(report.damaged);
+    EXPECT_EQ(report.read.error, FileError::kTooShort);
     EXPECT_EQ(report.records_loaded, 2);
+    EXPECT_EQ(report.records_repaired, 1);
     ASSERT_EQ(profiles.size(), 2u);
-    EXPECT_EQ(ReadName(profiles[1]->name), u"B");
+    EXPECT_EQ(ReadName(profiles[1]->name), std::u16string(99, u'Z'));
+    EXPECT_EQ(profiles[1]->buttons[6].macro_event_count, 190);
     EXPECT_EQ(header.active_profile_index, 1);
     ASSERT_TRUE(report.moved_to.has_value());
     EXPECT_EQ(ReadBytes(*report.moved_to), bytes);
@@ -164,21 +171,6 @@ TEST_F(ProfileStoreTest, AnUnreadableFileIsMovedAsideNotOverwritten) {
     EXPECT_TRUE(std::filesystem::exists(*report.moved_to / "inside"));
     EXPECT_EQ(profiles.size(), 1u);
     EXPECT_TRUE(std::filesystem::is_regular_file(File()));
-}
-
-TEST_F(ProfileStoreTest, DamagedRecordsAreRepairedOnLoad) {
-    std::vector<unsigned char> bytes = WriteStore({u"A"}, 0);
-    ProfileInfo* record = reinterpret_cast<ProfileInfo*>(bytes.data() + kHeader);
-    std::fill(std::begin(record->name), std::end(record->name), u'Z');
-    record->buttons[6].macro_event_count = 60000;
-    WriteBytes(File(), bytes.data(), bytes.size());
-    const LoadReport report = store.Load(profiles, header);
-    EXPECT_EQ(report.records_repaired, 1);
-    ASSERT_EQ(profiles.size(), 1u);
-    EXPECT_EQ(ReadName(profiles[0]->name), std::u16string(99, u'Z'));
-    EXPECT_EQ(profiles[0]->buttons[6].macro_event_count, 190);
-    ASSERT_TRUE(report.moved_to.has_value());
-    EXPECT_EQ(ReadBytes(*report.moved_to), bytes);
 }
 
 TEST_F(ProfileStoreTest, SavingFollowsASymbolicLink) {
