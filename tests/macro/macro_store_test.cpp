@@ -128,14 +128,14 @@ TEST_F(MacroStoreTest, AFileCutInsideARecordKeepsTheWholeOnesRepairedAndIsMovedA
     EXPECT_TRUE(report.save.ok());
     EXPECT_EQ(std::filesystem::file_size(File()), 2 * 3096u);
 
-    // A second damaged file does not replace the first copy.
-    WriteBytes(File(), bytes.data(), 3096 + 1);
+    // Records needing repair are damage too; the second copy does not replace the first.
+    WriteBytes(File(), raw, sizeof(raw));
     MacroList again;
     const LoadReport second = store.LoadMacros(again);
     ASSERT_TRUE(second.moved_to.has_value());
     EXPECT_EQ(*second.moved_to, File().string() + ".bad.1");
     EXPECT_EQ(ReadBytes(File().string() + ".bad"), bytes);
-    EXPECT_EQ(again.size(), 1u);
+    EXPECT_EQ(again.size(), 2u);
 }
 
 TEST_F(MacroStoreTest, SavingLeavesNoTemporaryFileAndLoadingRemovesStaleOnes) {

@@ -114,6 +114,8 @@ TEST(RepairProfile, TerminatesNamesAndClampsEventCounts) {
     auto p = CreateProfile();
     EXPECT_FALSE(RepairProfile(*p));
     std::fill(std::begin(p->name), std::end(p->name), u'P');
+    EXPECT_TRUE(RepairProfile(*p)) << "a name without its end";
+    std::fill(std::begin(p->name), std::end(p->name), u'P');
     std::fill(std::begin(p->note_b), std::end(p->note_b), u'n');
     std::fill(std::begin(p->buttons[23].macro_name), std::end(p->buttons[23].macro_name), u'm');
     p->buttons[3].macro_event_count = 191;

@@ -72,6 +72,7 @@ TEST_F(ProfileStoreTest, FirstStartCreatesTheFolderAndOneDefaultProfile) {
     ProfileList again;
     EXPECT_FALSE(store.Load(again, header).damaged);
     EXPECT_EQ(again.size(), 1u);
+    EXPECT_EQ(std::filesystem::file_size(File()), kHeader + kRecord);
     EXPECT_EQ(test::FolderEntries(File().parent_path()), std::vector<std::string>{"pro.data"});
     WriteStore({}, 0);
     ProfileList from_header;
@@ -148,10 +149,14 @@ TEST_F(ProfileStoreTest, AFileEndingInsideARecordKeepsTheWholeRecordsRepaired) {
     EXPECT_EQ(ReadBytes(*report.moved_to), bytes);
     EXPECT_TRUE(report.save.ok());
     EXPECT_EQ(std::filesystem::file_size(File()), kHeader + 2 * kRecord);
+    // Records needing repair are damage on their own too.
+    WriteBytes(File(), bytes.data(), kHeader + 2 * kRecord);
+    ProfileList again;
+    EXPECT_TRUE(store.Load(again, header).moved_to.has_value());
 }
 
 TEST_F(ProfileStoreTest, AnActiveIndexOutsideTheListIsClamped) {
-    for (const auto& [stored, clamped] : {std::pair{7, 1}, std::pair{-1, 0}}) {
+    for (const auto& [stored, clamped] : {std::pair{2, 1}, std::pair{-1, 0}}) {
         WriteStore({u"A", u"B"}, stored);
         ProfileList loaded;
         const LoadReport report = ProfileStore(folder.path(), texts).Load(loaded, header);
