@@ -28,14 +28,6 @@ std::optional<std::uint8_t> UsKeys(int vk) {
     return std::nullopt;
 }
 
-MacroAction Key(std::uint8_t code, ActionKind kind, int delay = 1) {
-    MacroAction a{};
-    a.code = code;
-    a.kind = static_cast<std::uint8_t>(kind);
-    a.delay = static_cast<std::uint16_t>(delay);
-    return a;
-}
-
 // An action's code, kind and delay, compared at once.
 using Act = std::tuple<int, int, int>;
 Act A(const MacroAction& a) {
@@ -48,7 +40,7 @@ struct Rig {
         auto m = std::make_unique<MacroInfo>();
         WriteName(m->name, u"M");
         for (int i = 0; i < count; ++i) {
-            m->actions[i] = Key(static_cast<std::uint8_t>(0x10 + i % 0x20), ActionKind::kRelease);
+            m->actions[i] = {0, static_cast<std::uint8_t>(0x10 + i % 0x20), 2, 0, 1, 0, 0, 0};
         }
         m->action_count = count;
         list.push_back(std::move(m));
@@ -103,22 +95,6 @@ TEST(MacroEditorInsert, ClicksGoAfterTheSelectionOrToTheStartAndMovesToTheEnd) {
     EXPECT_EQ(rig.editor.SelectedAction(), 3);
 }
 
-TEST(MacroEditorInsert, AnInsertionPointNeverOutlivesItsMacro) {
-    Rig rig(150);
-    auto empty = std::make_unique<MacroInfo>();
-    WriteName(empty->name, u"Empty");
-    rig.list.push_back(std::move(empty));
-    rig.editor.SelectAction(100);
-    rig.editor.InsertMove(0, 0);  // the point was 101 in the long macro
-    rig.editor.SelectMacro(1);
-    ASSERT_EQ(rig.editor.InsertClick(kCodeLeftButton, 10), CommitResult::kSaved);
-    EXPECT_EQ(rig.list[1]->action_count, 2);
-    rig.editor.SelectAction(-1);
-    rig.editor.InsertMove(3, 3);
-    EXPECT_EQ(rig.list[1]->action_count, 3);
-    EXPECT_EQ(rig.list[1]->actions[2].code, kCodeMove);
-}
-
 TEST(MacroEditorActions, MoveDeleteAndClearFollowTheSelection) {
     Rig rig(3);
     EXPECT_EQ(rig.editor.MoveDown(), std::nullopt) << "the last action cannot go down";
@@ -126,6 +102,9 @@ TEST(MacroEditorActions, MoveDeleteAndClearFollowTheSelection) {
     rig.editor.MoveDown();
     EXPECT_EQ(rig.At(1).code, 0x10);
     EXPECT_EQ(rig.editor.SelectedAction(), 1);
+    rig.editor.MoveUp();
+    EXPECT_EQ(rig.At(0).code, 0x10);
+    EXPECT_EQ(rig.editor.SelectedAction(), 0);
     rig.editor.SelectAction(2);
     rig.editor.DeleteAction();
     EXPECT_EQ(rig.editor.SelectedAction(), 1);
@@ -192,7 +171,6 @@ class MacroRecordingModes : public ::testing::TestWithParam<ModeCase> {};
 // A held key's repeats give one press; its pause runs from the press to the release.
 TEST_P(MacroRecordingModes, FillThePausesByMode) {
     Rig rig;
-    rig.editor.Clear();
     rig.editor.SetDelayMode(GetParam().mode);
     rig.editor.SetDefaultDelay(70);
     rig.editor.StartRecording(rig.now);
@@ -238,7 +216,6 @@ TEST(MacroRecording, InsertsAfterTheSelectionWithThePausesWhereTheyBelong) {
 
 TEST(MacroRecording, ANewRecordingTakesTheLastEventOfThePreviousOne) {
     Rig rig;
-    rig.editor.Clear();
     rig.editor.StartRecording(rig.now);
     rig.Event(kVkA, kUp);
     rig.editor.StopRecording();
@@ -252,7 +229,6 @@ TEST(MacroRecording, ANewRecordingTakesTheLastEventOfThePreviousOne) {
 
 TEST(MacroRecording, PressesHeldAtTheStopAreReleasedOrDroppedWhenFull) {
     Rig rig;
-    rig.editor.Clear();
     rig.editor.StartRecording(rig.now);
     rig.Event(kVkLeftCtrl, kDown);
     rig.Event(kVkA, kDown);
@@ -293,12 +269,9 @@ TEST(MacroRecording, StartingWithoutAMacroAddsOne) {
     rig.editor.SelectMacro(-1);
     EXPECT_TRUE(rig.editor.StartRecording(rig.now));
     EXPECT_EQ(rig.editor.CurrentIndex(), 1);
-    rig.Event(0x201, 0);
-    rig.Event(0x20B, 2);
-    rig.Event(0x20C, 1);
+    rig.Event(kVkA, kDown);
     rig.editor.StopRecording();
-    ASSERT_GE(rig.list[1]->action_count, 3);
-    EXPECT_EQ(rig.list[1]->actions[2].code, kCodeForwardButton);
+    EXPECT_EQ(rig.list[1]->action_count, 2);
 }
 
 TEST(MacroRecording, DecodeTable) {
