@@ -1,9 +1,12 @@
+// The macro store, macro files and the writer thread behind both.
 #include "macro/macro_store.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 
+#include "macro/macro_files.h"
 #include "macro/macro_units.h"
 #include "test_support.h"
 
@@ -13,35 +16,26 @@ namespace {
 using test::ReadBytes;
 using test::WriteBytes;
 
-MacroAction Key(std::uint8_t code, ActionKind kind, std::uint16_t delay) {
-    return {0, code, static_cast<std::uint8_t>(kind), 0, delay, 0, 0, 0};
-}
-
-std::unique_ptr<MacroInfo> MakeMacro(std::u16string_view name, int actions = 0) {
-    auto m = std::make_unique<MacroInfo>();
-    WriteName(m->name, name);
-    for (int i = 0; i < actions; ++i) {
-        m->actions[i] = Key(static_cast<std::uint8_t>(0x04 + i), ActionKind::kPress, 10);
-    }
-    m->action_count = actions;
-    return m;
-}
-
 class MacroStoreTest : public ::testing::Test {
 protected:
     std::filesystem::path File() const { return store.FilePath(); }
+    MacroInfo& Add(std::u16string_view name) {
+        list.push_back(std::make_unique<MacroInfo>());
+        WriteName(list.back()->name, name);
+        return *list.back();
+    }
 
     test::TempFolder folder;
     test::FakeTexts texts{{{"add_macro_text", "M"}}};
     MacroStore store{folder.path(), texts};
+    MacroList list;
 };
 
 TEST_F(MacroStoreTest, RecordOfAKeyPressAndReleaseMatchesItsBytes) {
-    MacroList list;
-    list.push_back(MakeMacro(u"M1"));
-    list[0]->actions[0] = Key(0x04, ActionKind::kPress, 300);
-    list[0]->actions[1] = Key(0x04, ActionKind::kRelease, 1);
-    list[0]->action_count = 2;
+    MacroInfo& m = Add(u"M1");
+    m.actions[0] = {0, 0x04, 1, 0, 300, 0, 0, 0};
+    m.actions[1] = {0, 0x04, 2, 0, 1, 0, 0, 0};
+    m.action_count = 2;
     ASSERT_TRUE(store.SaveMacros(list).ok());
     EXPECT_EQ(File(), folder.path() / "ms_5" / "macro.data");
     std::vector<unsigned char> expected(3096, 0);
@@ -56,11 +50,10 @@ TEST_F(MacroStoreTest, RecordOfAKeyPressAndReleaseMatchesItsBytes) {
     MacroList loaded;
     EXPECT_FALSE(store.LoadMacros(loaded).damaged);
     ASSERT_EQ(loaded.size(), 1u);
-    EXPECT_EQ(std::memcmp(loaded[0].get(), list[0].get(), sizeof(MacroInfo)), 0);
+    EXPECT_EQ(std::memcmp(loaded[0].get(), &m, sizeof(MacroInfo)), 0);
 }
 
 TEST_F(MacroStoreTest, AMissingFileLoadsNothingAnEmptyListSavesAnEmptyFile) {
-    MacroList list;
     EXPECT_TRUE(store.LoadMacros(list).file_missing);
     EXPECT_FALSE(std::filesystem::exists(folder.path() / "ms_5"));
     ASSERT_TRUE(store.SaveMacros({}).ok());
@@ -71,9 +64,8 @@ TEST_F(MacroStoreTest, AMissingFileLoadsNothingAnEmptyListSavesAnEmptyFile) {
 }
 
 TEST_F(MacroStoreTest, NewMacrosAreNamedByTheTextAndTheNextNumber) {
-    MacroList list;
-    list.push_back(MakeMacro(u"M1"));
-    list.push_back(MakeMacro(u"M3"));
+    Add(u"M1");
+    Add(u"M3");
     const MacroStore::Added added = store.AddNewMacro(list);
     EXPECT_TRUE(added.save.ok());
     EXPECT_EQ(ReadName(added.record.name), u"M3_1");
@@ -82,14 +74,14 @@ TEST_F(MacroStoreTest, NewMacrosAreNamedByTheTextAndTheNextNumber) {
     EXPECT_EQ(std::filesystem::file_size(File()), 4 * 3096u);
     texts.Set("add_macro_text", std::string(30, 'x'));  // a long text keeps the number whole
     for (int i = 0; i < 5; ++i) {
-        list.push_back(MakeMacro(u"other"));
+        Add(u"other");
     }
     EXPECT_EQ(ReadName(store.AddNewMacro(list).record.name), std::u16string(21, u'x') + u"10");
 }
 
 TEST(MacroUnits, CountsTheMouseBudget) {
     MacroAction actions[kMaxMacroActions];
-    std::fill(std::begin(actions), std::end(actions), Key(0x04, ActionKind::kPress, 127));
+    std::fill(std::begin(actions), std::end(actions), MacroAction{0, 0x04, 1, 0, 127, 0, 0, 0});
     EXPECT_EQ(MacroUnits(actions, 190), 190);
     actions[17].delay = 128;
     EXPECT_EQ(MacroUnits(actions, 190), 191);
@@ -113,15 +105,14 @@ TEST_F(MacroStoreTest, AFileCutInsideARecordKeepsTheWholeOnesRepairedAndIsMovedA
     std::memcpy(bytes.data(), raw, sizeof(raw));
     WriteBytes(File(), bytes.data(), bytes.size());
 
-    MacroList loaded;
-    const LoadReport report = store.LoadMacros(loaded);
+    const LoadReport report = store.LoadMacros(list);
     EXPECT_TRUE(report.damaged);
     EXPECT_EQ(report.read.error, FileError::kTooShort);
     EXPECT_EQ(report.records_repaired, 2);
-    ASSERT_EQ(loaded.size(), 2u);
-    EXPECT_EQ(loaded[0]->action_count, 0);
-    EXPECT_EQ(loaded[1]->action_count, 190);
-    EXPECT_EQ(ReadName(loaded[1]->name), std::u16string(23, u'N'));
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list[0]->action_count, 0);
+    EXPECT_EQ(list[1]->action_count, 190);
+    EXPECT_EQ(ReadName(list[1]->name), std::u16string(23, u'N'));
     ASSERT_TRUE(report.moved_to.has_value());
     EXPECT_EQ(*report.moved_to, File().string() + ".bad");
     EXPECT_EQ(ReadBytes(*report.moved_to), bytes);
@@ -139,8 +130,7 @@ TEST_F(MacroStoreTest, AFileCutInsideARecordKeepsTheWholeOnesRepairedAndIsMovedA
 }
 
 TEST_F(MacroStoreTest, SavingLeavesNoTemporaryFileAndLoadingRemovesStaleOnes) {
-    MacroList list;
-    list.push_back(MakeMacro(u"a"));
+    Add(u"a");
     ASSERT_TRUE(store.SaveMacros(list).ok());
     const auto folder_path = File().parent_path();
     EXPECT_EQ(test::FolderEntries(folder_path), std::vector<std::string>{"macro.data"});
@@ -149,6 +139,100 @@ TEST_F(MacroStoreTest, SavingLeavesNoTemporaryFileAndLoadingRemovesStaleOnes) {
     store.LoadMacros(list);
     EXPECT_EQ(test::FolderEntries(folder_path),
               (std::vector<std::string>{".macro.data.note", "macro.data"}));
+}
+
+TEST_F(MacroStoreTest, ExportWritesTheRecordImportingItAgainNumbersItsName) {
+    MacroInfo& m = Add(u"Jump");
+    m.repeat = 3;
+    m.action_count = 2;
+    m.actions[1] = {0, 0x2C, 1, 0, 77, 0, 0, 0};
+    const auto path = folder.path() / "other-file-name.macro";
+    ASSERT_TRUE(ExportMacro(path, m).ok());
+    const std::vector<unsigned char> bytes = ReadBytes(path);
+    ASSERT_EQ(bytes.size(), 3096u);
+    EXPECT_EQ(std::memcmp(bytes.data(), &m, sizeof(m)), 0);
+    EXPECT_EQ(ExportMacro(folder.path() / "no-such-folder" / "x.macro", m).error,
+              FileError::kCannotWrite);
+
+    const ImportedMacro first = ImportMacro(path, list, store);
+    ASSERT_TRUE(first.status.ok()) << first.status.detail;
+    EXPECT_TRUE(first.save.ok());
+    EXPECT_EQ(first.index, 1);
+    EXPECT_EQ(ReadName(first.record->name), u"Jump_1");  // the stored name, not the file's
+    EXPECT_EQ(std::memcmp(&first.record->repeat, &m.repeat,
+                          sizeof(MacroInfo) - offsetof(MacroInfo, repeat)),
+              0);
+    EXPECT_EQ(ReadName(ImportMacro(path, list, store).record->name), u"Jump_2");
+    EXPECT_EQ(list.size(), 3u);
+    EXPECT_EQ(std::filesystem::file_size(File()), 3 * 3096u);
+}
+
+TEST_F(MacroStoreTest, MacroFilesOfTheWrongSizeAreRefusedAndNothingChanges) {
+    Add(u"kept");
+    ASSERT_TRUE(store.SaveMacros(list).ok());
+    const std::vector<unsigned char> stored = ReadBytes(File());
+    const std::vector<unsigned char> bytes(3097, 'A');
+    const auto short_path = folder.path() / "short.macro";
+    WriteBytes(short_path, bytes.data(), 3095);
+    const ImportedMacro refused = ImportMacro(short_path, list, store);
+    EXPECT_EQ(refused.status.error, FileError::kTooShort);
+    EXPECT_NE(refused.status.detail.find("short.macro"), std::string::npos);
+    EXPECT_EQ(refused.record, nullptr);
+    const auto long_path = folder.path() / "long.macro";
+    WriteBytes(long_path, bytes.data(), 3097);
+    EXPECT_EQ(ImportMacro(long_path, list, store).status.error, FileError::kWrongSize);
+    EXPECT_EQ(ImportMacro(folder.path() / "missing.macro", list, store).status.error,
+              FileError::kNotFound);
+    EXPECT_EQ(list.size(), 1u);
+    EXPECT_EQ(ReadBytes(File()), stored);
+}
+
+TEST_F(MacroStoreTest, ImportedRecordsAreRepairedAndAnEmptyNameTakesTheFileName) {
+    MacroInfo raw{};
+    std::fill(std::begin(raw.name), std::end(raw.name), u'Q');
+    raw.action_count = 191;
+    WriteBytes(folder.path() / "raw.macro", &raw, sizeof(raw));
+    const ImportedMacro imported = ImportMacro(folder.path() / "raw.macro", list, store);
+    ASSERT_TRUE(imported.status.ok());
+    EXPECT_EQ(imported.record->action_count, 190);
+    EXPECT_EQ(ReadName(imported.record->name), std::u16string(23, u'Q'));
+
+    const MacroInfo unnamed{};
+    WriteBytes(folder.path() / "Sprint.macro", &unnamed, sizeof(unnamed));
+    EXPECT_EQ(ReadName(ImportMacro(folder.path() / "Sprint.macro", list, store).record->name),
+              u"Sprint");
+}
+
+std::vector<unsigned char> Bytes(const std::string& text) {
+    return {text.begin(), text.end()};
+}
+
+TEST(BackgroundWriter, LaterContentWinsEveryCallerHearsTheOutcomeAndQueuedWritesFinish) {
+    test::TempFolder folder;
+    const auto path = folder.path() / "new-folder" / "file.data";
+    std::atomic<int> succeeded{0};
+    FileError failed = FileError::kNone;
+    {
+        BackgroundWriter writer;
+        for (int i = 0; i < 20; ++i) {
+            writer.Submit(path, Bytes("content " + std::to_string(i)),
+                          [&succeeded](const FileStatus& s) { succeeded += s.ok(); });
+        }
+        writer.Submit(path / "below-a-file", Bytes("lost"),
+                      [&failed](const FileStatus& s) { failed = s.error; });
+        writer.WaitUntilIdle();
+        EXPECT_EQ(succeeded.load(), 20);
+        EXPECT_EQ(failed, FileError::kCannotCreate);
+        EXPECT_GE(writer.TakeBuffer().capacity(), 10u) << "the written buffer comes back";
+        for (int i = 0; i < 5; ++i) {  // still queued when the writer ends
+            writer.Submit(folder.path() / ("f" + std::to_string(i)), Bytes(std::to_string(i)));
+        }
+    }
+    EXPECT_EQ(ReadBytes(path), Bytes("content 19"));
+    EXPECT_EQ(test::FolderEntries(path.parent_path()), std::vector<std::string>{"file.data"});
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(ReadBytes(folder.path() / ("f" + std::to_string(i))), Bytes(std::to_string(i)));
+    }
 }
 
 }  // namespace
