@@ -53,7 +53,7 @@ TEST_F(MacroStoreTest, RecordOfAKeyPressAndReleaseMatchesItsBytes) {
     EXPECT_EQ(std::memcmp(loaded[0].get(), &m, sizeof(MacroInfo)), 0);
 }
 
-TEST_F(MacroStoreTest, AMissingFileLoadsNothingAnEmptyListSavesAnEmptyFile) {
+TEST_F(MacroStoreTest, AMissingFileLoadsNothingAnEmptyListSavesAnEmptyFileWhereAFolderCanBe) {
     EXPECT_TRUE(store.LoadMacros(list).file_missing);
     EXPECT_FALSE(std::filesystem::exists(folder.path() / "ms_5"));
     ASSERT_TRUE(store.SaveMacros({}).ok());
@@ -61,6 +61,9 @@ TEST_F(MacroStoreTest, AMissingFileLoadsNothingAnEmptyListSavesAnEmptyFile) {
     const LoadReport empty = store.LoadMacros(list);
     EXPECT_TRUE(list.empty());
     EXPECT_FALSE(empty.damaged || empty.file_missing);
+    std::filesystem::remove_all(folder.path() / "ms_5");
+    WriteBytes(folder.path() / "ms_5", "x", 1);  // a file where the folder belongs
+    EXPECT_EQ(store.SaveMacros({}).error, FileError::kCannotCreate);
 }
 
 TEST_F(MacroStoreTest, NewMacrosAreNamedByTheTextAndTheNextNumber) {
@@ -139,6 +142,18 @@ TEST_F(MacroStoreTest, SavingLeavesNoTemporaryFileAndLoadingRemovesStaleOnes) {
     store.LoadMacros(list);
     EXPECT_EQ(test::FolderEntries(folder_path),
               (std::vector<std::string>{".macro.data.note", "macro.data"}));
+}
+
+TEST_F(MacroStoreTest, ABackgroundSaveWritesTheListAsHandedOverAndReportsTheOutcome) {
+    Add(u"first");
+    FileError outcome = FileError::kCannotWrite;
+    ASSERT_TRUE(
+        store.SaveMacrosInBackground(list, [&outcome](const FileStatus& s) { outcome = s.error; })
+            .ok());
+    Add(u"later");  // after the hand-over: not in this save
+    store.WaitForSaves();
+    EXPECT_EQ(outcome, FileError::kNone);
+    EXPECT_EQ(std::filesystem::file_size(File()), 3096u);
 }
 
 TEST_F(MacroStoreTest, ExportWritesTheRecordImportingItAgainNumbersItsName) {
