@@ -28,14 +28,6 @@ std::optional<std::uint8_t> UsKeys(int vk) {
     return std::nullopt;
 }
 
-MacroAction Key(std::uint8_t code, ActionKind kind, int delay = 1) {
-    MacroAction a{};
-    a.code = code;
-    a.kind = static_cast<std::uint8_t>(kind);
-    a.delay = static_cast<std::uint16_t>(delay);
-    return a;
-}
-
 // An action's code, kind and delay, compared at once.
 using Act = std::tuple<int, int, int>;
 Act A(const MacroAction& a) {
@@ -48,7 +40,7 @@ struct Rig {
         auto m = std::make_unique<MacroInfo>();
         WriteName(m->name, u"M");
         for (int i = 0; i < count; ++i) {
-            m->actions[i] = Key(static_cast<std::uint8_t>(0x10 + i % 0x20), ActionKind::kRelease);
+            m->actions[i] = {0, static_cast<std::uint8_t>(0x10 + i % 0x20), 2, 0, 1, 0, 0, 0};
         }
         m->action_count = count;
         list.push_back(std::move(m));
@@ -103,22 +95,6 @@ TEST(MacroEditorInsert, ClicksGoAfterTheSelectionOrToTheStartAndMovesToTheEnd) {
     EXPECT_EQ(rig.editor.SelectedAction(), 3);
 }
 
-TEST(MacroEditorInsert, AnInsertionPointNeverOutlivesItsMacro) {
-    Rig rig(150);
-    auto empty = std::make_unique<MacroInfo>();
-    WriteName(empty->name, u"Empty");
-    rig.list.push_back(std::move(empty));
-    rig.editor.SelectAction(100);
-    rig.editor.InsertMove(0, 0);  // the point was 101 in the long macro
-    rig.editor.SelectMacro(1);
-    ASSERT_EQ(rig.editor.InsertClick(kCodeLeftButton, 10), CommitResult::kSaved);
-    EXPECT_EQ(rig.list[1]->action_count, 2);
-    rig.editor.SelectAction(-1);
-    rig.editor.InsertMove(3, 3);
-    EXPECT_EQ(rig.list[1]->action_count, 3);
-    EXPECT_EQ(rig.list[1]->actions[2].code, kCodeMove);
-}
-
 TEST(MacroEditorActions, MoveDeleteAndClearFollowTheSelection) {
     Rig rig(3);
     EXPECT_EQ(rig.editor.MoveDown(), std::nullopt) << "the last action cannot go down";
@@ -126,6 +102,9 @@ TEST(MacroEditorActions, MoveDeleteAndClearFollowTheSelection) {
     rig.editor.MoveDown();
     EXPECT_EQ(rig.At(1).code, 0x10);
     EXPECT_EQ(rig.editor.SelectedAction(), 1);
+    rig.editor.MoveUp();
+    EXPECT_EQ(rig.At(0).code, 0x10);
+    EXPECT_EQ(rig.editor.SelectedAction(), 0);
     rig.editor.SelectAction(2);
     rig.editor.DeleteAction();
     EXPECT_EQ(rig.editor.SelectedAction(), 1);
@@ -136,16 +115,13 @@ TEST(MacroEditorActions, MoveDeleteAndClearFollowTheSelection) {
     EXPECT_EQ(rig.editor.DeleteAction(), std::nullopt);
 }
 
-TEST(MacroEditorActions, DelaysAndCodesAreClampedOrRefused) {
+TEST(MacroEditorActions, DelaysAndMovementsAreClampedOrRefused) {
     Rig rig(3);
     rig.editor.SelectAction(0);
     rig.editor.SetKeyDelay(30000);
     EXPECT_EQ(rig.Stored().actions[0].delay, 25000);
     rig.editor.SetKeyDelay(5);
     EXPECT_EQ(rig.Stored().actions[0].delay, 10);
-    EXPECT_EQ(rig.editor.SetCode(0), std::nullopt) << "a key without a key code";
-    rig.editor.SetCode(0x2C);
-    EXPECT_EQ(rig.Stored().actions[0].code, 0x2C);
     rig.editor.SelectAction(2);
     EXPECT_EQ(rig.editor.SetKeyDelay(500), std::nullopt) << "the last action's pause is fixed";
     rig.editor.SetMoveDelay(30000);
@@ -158,51 +134,31 @@ TEST(MacroEditorActions, DelaysAndCodesAreClampedOrRefused) {
     EXPECT_EQ(rig.editor.SetDefaultDelay(0), 1);
 }
 
-TEST(MacroEditorNames, RenameRefusesEmptyAndTakenNamesAndCutsLongOnes) {
+TEST(MacroEditorNames, RenameRefusesTakenNamesDeleteSelectsTheNextAndBothAreJournalled) {
     Rig rig;
     rig.editor.AddMacro();
+    rig.editor.AddMacro();
     EXPECT_EQ(ReadName(rig.list[1]->name), u"Macro2");
+    rig.editor.SelectMacro(1);
     using R = MacroEditor::RenameResult;
     EXPECT_EQ(rig.editor.Rename(u""), R::kRefused);
     EXPECT_EQ(rig.editor.Rename(u"m"), R::kRefused) << "another macro's name in other case";
     EXPECT_EQ(rig.editor.Rename(u"MACRO2"), R::kUnchanged);
     EXPECT_EQ(rig.editor.Rename(u"A name of thirty characters!!"), R::kRenamed);
     EXPECT_EQ(ReadName(rig.list[1]->name), u"A name of thirty charac");
-    ASSERT_EQ(rig.editor.Changes().size(), 1u);
-    EXPECT_EQ(rig.editor.Changes()[0].old_name, u"Macro2");
-}
 
-TEST(MacroEditorNames, DeleteSelectsTheNextMacroAndIsJournalled) {
-    Rig rig;
-    rig.editor.AddMacro();
-    rig.editor.AddMacro();
-    rig.editor.SelectMacro(1);
     ASSERT_TRUE(rig.editor.DeleteMacro());
     EXPECT_EQ(rig.editor.CurrentIndex(), 1);
     rig.editor.DeleteMacro();
     EXPECT_EQ(rig.editor.CurrentIndex(), 0) << "the one before when the last went";
     rig.editor.DeleteMacro();
     EXPECT_EQ(rig.editor.CurrentIndex(), -1);
-    EXPECT_EQ(rig.editor.Count(), 0);
     EXPECT_FALSE(rig.editor.DeleteMacro());
-    ASSERT_EQ(rig.editor.Changes().size(), 3u);
-    EXPECT_EQ(rig.editor.Changes()[2].old_name, u"M");
-    EXPECT_EQ(rig.editor.Changes()[2].kind, MacroListChange::Kind::kDeleted);
-}
-
-TEST(MacroRecording, AHeldKeyGivesOnePressWithTheMeasuredPauseAndOneRelease) {
-    Rig rig;
-    rig.editor.Clear();
-    rig.editor.SetDelayMode(DelayMode::kRecorded);
-    rig.editor.StartRecording(rig.now);
-    rig.Event(kVkA, kDown, 40);
-    rig.Event(kVkA, kDown, 30);  // repeats of the held key
-    rig.Event(kVkA, kDown, 30);
-    rig.Event(kVkA, kUp, 240);
-    EXPECT_EQ(rig.editor.StopRecording(), CommitResult::kSaved);
-    ASSERT_EQ(rig.Stored().action_count, 2);
-    EXPECT_EQ(A(rig.Stored().actions[0]), (Act{0x04, 1, 300}));
-    EXPECT_EQ(A(rig.Stored().actions[1]), (Act{0x04, 2, 1}));
+    ASSERT_EQ(rig.editor.Changes().size(), 4u);
+    EXPECT_EQ(rig.editor.Changes()[0].old_name, u"Macro2");
+    EXPECT_EQ(rig.editor.Changes()[0].kind, MacroListChange::Kind::kRenamed);
+    EXPECT_EQ(rig.editor.Changes()[3].old_name, u"M");
+    EXPECT_EQ(rig.editor.Changes()[3].kind, MacroListChange::Kind::kDeleted);
 }
 
 struct ModeCase {
@@ -212,24 +168,26 @@ struct ModeCase {
 
 class MacroRecordingModes : public ::testing::TestWithParam<ModeCase> {};
 
+// A held key's repeats give one press; its pause runs from the press to the release.
 TEST_P(MacroRecordingModes, FillThePausesByMode) {
     Rig rig;
-    rig.editor.Clear();
     rig.editor.SetDelayMode(GetParam().mode);
     rig.editor.SetDefaultDelay(70);
     rig.editor.StartRecording(rig.now);
     rig.Event(kVkA, kDown, 10);
-    rig.Event(kVkA, kUp, 40000);  // longer than the cap
-    rig.Event(kVkB, kDown, 120);
-    rig.editor.StopRecording();
+    rig.Event(kVkA, kDown, 30);
+    rig.Event(kVkA, kUp, 90);
+    rig.Event(kVkB, kDown, 40000);  // longer than the cap
+    EXPECT_EQ(rig.editor.StopRecording(), CommitResult::kSaved);
     ASSERT_EQ(rig.Stored().action_count, 4) << "B's release is added at the stop";
-    EXPECT_EQ(rig.At(0).delay, GetParam().first);
-    EXPECT_EQ(rig.At(1).delay, GetParam().second);
-    EXPECT_EQ(rig.At(2).delay, 1);
+    EXPECT_EQ(A(rig.Stored().actions[0]), (Act{0x04, 1, GetParam().first}));
+    EXPECT_EQ(A(rig.Stored().actions[1]), (Act{0x04, 2, GetParam().second}));
+    EXPECT_EQ(A(rig.Stored().actions[2]), (Act{0x05, 1, 1}));
+    EXPECT_EQ(A(rig.Stored().actions[3]), (Act{0x05, 2, 1}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, MacroRecordingModes,
-                         ::testing::Values(ModeCase{DelayMode::kRecorded, 25000, 120},
+                         ::testing::Values(ModeCase{DelayMode::kRecorded, 120, 25000},
                                            ModeCase{DelayMode::kDefault, 70, 70},
                                            ModeCase{DelayMode::kNone, 1, 1}));
 
@@ -258,7 +216,6 @@ TEST(MacroRecording, InsertsAfterTheSelectionWithThePausesWhereTheyBelong) {
 
 TEST(MacroRecording, ANewRecordingTakesTheLastEventOfThePreviousOne) {
     Rig rig;
-    rig.editor.Clear();
     rig.editor.StartRecording(rig.now);
     rig.Event(kVkA, kUp);
     rig.editor.StopRecording();
@@ -272,7 +229,6 @@ TEST(MacroRecording, ANewRecordingTakesTheLastEventOfThePreviousOne) {
 
 TEST(MacroRecording, PressesHeldAtTheStopAreReleasedOrDroppedWhenFull) {
     Rig rig;
-    rig.editor.Clear();
     rig.editor.StartRecording(rig.now);
     rig.Event(kVkLeftCtrl, kDown);
     rig.Event(kVkA, kDown);
@@ -313,12 +269,9 @@ TEST(MacroRecording, StartingWithoutAMacroAddsOne) {
     rig.editor.SelectMacro(-1);
     EXPECT_TRUE(rig.editor.StartRecording(rig.now));
     EXPECT_EQ(rig.editor.CurrentIndex(), 1);
-    rig.Event(0x201, 0);
-    rig.Event(0x20B, 2);
-    rig.Event(0x20C, 1);
+    rig.Event(kVkA, kDown);
     rig.editor.StopRecording();
-    ASSERT_GE(rig.list[1]->action_count, 3);
-    EXPECT_EQ(rig.list[1]->actions[2].code, kCodeForwardButton);
+    EXPECT_EQ(rig.list[1]->action_count, 2);
 }
 
 TEST(MacroRecording, DecodeTable) {

@@ -17,8 +17,9 @@ std::int32_t Int32At(const ProfileInfo& p, std::size_t offset) {
     return v;
 }
 
-// The defaults the settings packets do not show (those are in the packets' golden bytes).
-TEST(ProfileDefaults, FieldsOutsideThePacketsAndZerosElsewhere) {
+// The defaults the settings packets do not show (those are in the packets' golden bytes); resetting
+// keeps the name and wipes everything else.
+TEST(ProfileDefaults, FieldsOutsideThePacketsZerosElsewhereAndResetting) {
     const auto p = CreateProfile();
     const auto* bytes = reinterpret_cast<const unsigned char*>(p.get());
     EXPECT_EQ(std::memcmp(p->dpi_value_y, p->dpi_value, sizeof p->dpi_value), 0);
@@ -41,21 +42,16 @@ TEST(ProfileDefaults, FieldsOutsideThePacketsAndZerosElsewhere) {
         }
     }
     EXPECT_EQ(ColorToScreen(MakeColor(255, 64, 0)), 0xFFFF4000u) << "red in the first byte";
-}
 
-TEST(ProfileDefaults, ResettingKeepsTheNameAndWipesEverythingElse) {
-    auto p = CreateProfile();
+    auto used = std::make_unique<ProfileInfo>(*p);
+    macro::WriteName(used->name, u"Office");
+    used->note_a[0] = u'x';
+    used->buttons[0].macro_actions[1].delay = 99;
+    used->buttons[21].function = 7;  // an unused slot
+    used->reserved_2236[3] = 9;
+    SetDefaults(*used);
     macro::WriteName(p->name, u"Office");
-    const auto fresh = CreateProfile();
-    macro::WriteName(fresh->name, u"Office");
-    p->brightness = 15;
-    p->note_a[0] = u'x';
-    p->buttons[0].function = static_cast<std::uint8_t>(ButtonFunction::kMacro);
-    p->buttons[0].macro_actions[1].delay = 99;
-    p->buttons[21].function = 7;  // an unused slot
-    p->reserved_2236[3] = 9;
-    SetDefaults(*p);
-    EXPECT_EQ(std::memcmp(p.get(), fresh.get(), sizeof(ProfileInfo)), 0);
+    EXPECT_EQ(std::memcmp(used.get(), p.get(), sizeof(ProfileInfo)), 0);
 }
 
 // Each setting marks only its packet group; macro members mark their button too.
@@ -64,32 +60,26 @@ TEST(Compare, EachFieldMarksItsGroupOnly) {
     const auto applied = CreateProfile();
     EXPECT_FALSE(Compare(*current, *applied).Any());
     using P = ProfileInfo;
-    const std::pair<std::int32_t P::*, ChangeSet> fields[] = {
-        {&P::brightness, {.light = true}},
-        {&P::light_mode, {.light = true}},
-        {&P::reserved_2388, {.light = true}},
-        {&P::breath_speed, {.light = true}},
-        {&P::key_debounce, {.light = true}},
-        {&P::sleep_timer, {.light = true}},
-        {&P::light_off_time, {.light = true}},
-        {&P::polling_rate_hs, {.polling = true}},
-        {&P::reserved_2224, {.sensor = true}},
-        {&P::reserved_2232, {.sensor = true}},
-        {&P::lift_off_distance, {.sensor = true}},
-        {&P::current_dpi_stage, {.sensor = true}},
-        {&P::ripple_control, {.sensor = true}},
-        {&P::angle_snap, {.sensor = true}},
-        {&P::motion_sync, {.sensor = true}},
-        {&P::move_mode, {}},
-        {&P::reserved_2200, {}}};
-    for (const auto& [field, want] : fields) {
-        *current = *applied;
-        (*current).*field += 1;
-        const ChangeSet c = Compare(*current, *applied);
-        EXPECT_EQ(std::make_tuple(c.sensor, c.polling, c.light, c.keys),
-                  std::make_tuple(want.sensor, want.polling, want.light, want.keys))
-            << reinterpret_cast<const char*>(&((*current).*field)) -
-                   reinterpret_cast<const char*>(current.get());
+    using Fields = std::vector<std::int32_t P::*>;
+    const std::pair<Fields, ChangeSet> groups[] = {
+        {{&P::brightness, &P::light_mode, &P::reserved_2388, &P::breath_speed, &P::key_debounce,
+          &P::sleep_timer, &P::light_off_time},
+         {.light = true}},
+        {{&P::polling_rate_hs}, {.polling = true}},
+        {{&P::reserved_2224, &P::reserved_2232, &P::lift_off_distance, &P::current_dpi_stage,
+          &P::ripple_control, &P::angle_snap, &P::motion_sync},
+         {.sensor = true}},
+        {{&P::move_mode, &P::reserved_2200}, {}}};
+    for (const auto& [fields, want] : groups) {
+        for (const auto field : fields) {
+            *current = *applied;
+            (*current).*field += 1;
+            const ChangeSet c = Compare(*current, *applied);
+            EXPECT_EQ(std::make_tuple(c.sensor, c.polling, c.light, c.keys),
+                      std::make_tuple(want.sensor, want.polling, want.light, want.keys))
+                << reinterpret_cast<const char*>(&((*current).*field)) -
+                       reinterpret_cast<const char*>(current.get());
+        }
     }
     *current = *applied;
     current->dpi_color[7] = 0x123456;
@@ -124,6 +114,8 @@ TEST(RepairProfile, TerminatesNamesAndClampsEventCounts) {
     auto p = CreateProfile();
     EXPECT_FALSE(RepairProfile(*p));
     std::fill(std::begin(p->name), std::end(p->name), u'P');
+    EXPECT_TRUE(RepairProfile(*p)) << "a name without its end";
+    std::fill(std::begin(p->name), std::end(p->name), u'P');
     std::fill(std::begin(p->note_b), std::end(p->note_b), u'n');
     std::fill(std::begin(p->buttons[23].macro_name), std::end(p->buttons[23].macro_name), u'm');
     p->buttons[3].macro_event_count = 191;
@@ -135,19 +127,6 @@ TEST(RepairProfile, TerminatesNamesAndClampsEventCounts) {
     EXPECT_EQ(p->buttons[3].macro_event_count, 190);
     EXPECT_EQ(p->buttons[4].macro_event_count, 190);
     EXPECT_FALSE(RepairProfile(*p));
-}
-
-TEST(ButtonFunction, TextKeys) {
-    const std::pair<int, const char*> keys[] = {{0, "button_off_text"},
-                                                {13, "titl_left_text"},
-                                                {17, "assign_macro_text"},
-                                                {89, "my_computer_text"},
-                                                {16, ""},
-                                                {19, ""},
-                                                {115, ""}};
-    for (const auto& [function, key] : keys) {
-        EXPECT_EQ(ButtonFunctionTextKey(function), key) << function;
-    }
 }
 
 }  // namespace
