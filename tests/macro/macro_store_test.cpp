@@ -132,6 +132,26 @@ TEST_F(MacroStoreTest, AFileCutInsideARecordKeepsTheWholeOnesRepairedAndIsMovedA
     EXPECT_EQ(again.size(), 2u);
 }
 
+// A damaged file that cannot be moved aside is the only copy of what survived: no save replaces it.
+TEST_F(MacroStoreTest, ADamagedFileThatCannotBeMovedAsideIsNeverReplaced) {
+    const std::vector<unsigned char> bytes(3096 + 10, 0x5A);
+    WriteBytes(File(), bytes.data(), bytes.size());
+    // Every name a copy could take is in use.
+    for (int n = 0; n < 1000; ++n) {
+        std::filesystem::create_symlink(
+            "x", File().string() + (n == 0 ? ".bad" : ".bad." + std::to_string(n)));
+    }
+    const LoadReport report = store.LoadMacros(list);
+    EXPECT_TRUE(report.damaged);
+    EXPECT_FALSE(report.moved_to.has_value());
+    EXPECT_EQ(report.move.error, FileError::kCannotWrite);
+    EXPECT_EQ(list.size(), 1u);
+    EXPECT_FALSE(store.SaveMacros(list).ok());
+    EXPECT_FALSE(store.SaveMacrosInBackground(list).ok());
+    store.WaitForSaves();
+    EXPECT_EQ(ReadBytes(File()), bytes);
+}
+
 TEST_F(MacroStoreTest, SavingLeavesNoTemporaryFileAndLoadingRemovesStaleOnes) {
     Add(u"a");
     ASSERT_TRUE(store.SaveMacros(list).ok());
