@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "../macro/test_support.h"
 #include "../toolkit/test_support.h"
 #include "macro/record_name.h"
 #include "page/input_route.h"
@@ -54,11 +55,6 @@ public:
     bool confirm = true;
     std::optional<std::filesystem::path> file;
     std::vector<std::string> boxes;
-};
-
-class Texts : public macro::TextLookup {
-public:
-    std::string Text(std::string_view key) const override { return std::string(key); }
 };
 
 class MacroEditorWindowTest : public ::testing::Test {
@@ -120,7 +116,7 @@ protected:
     }
 
     QTemporaryDir home;
-    Texts texts;
+    test::FakeTexts texts;
     toolkit::Toolkit toolkit{test::ResDir()};
     macro::MacroList macros;
     macro::MacroStore store{home.path().toStdString(), texts};

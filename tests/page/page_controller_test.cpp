@@ -52,7 +52,7 @@ TEST(PageDpi, NonDigitsAreFilteredOtherNumbersIgnoredAndResetRestoresTheStages) 
     EXPECT_EQ(rig.applies(), 1);
 }
 
-TEST(PageOptions, AnOptionSetsItsFieldAndAppliesAtOnce) {
+TEST(PageOptions, AnOptionOrAPickedColourSetsItsFieldAndAppliesAtOnce) {
     PageRig rig;
     rig.Send(NotifyType::kSelectChanged, "ms_5_btn_prate_hs_5");
     rig.Send(NotifyType::kSelectChanged, "ms_5_option_angle_snap_2");
@@ -63,6 +63,16 @@ TEST(PageOptions, AnOptionSetsItsFieldAndAppliesAtOnce) {
     EXPECT_EQ(rig.applies(), 3);
     rig.Send(NotifyType::kSelectChanged, "ms_5_btn_prate_5");  // only four rates
     EXPECT_EQ(rig.applies(), 3);
+
+    // A picked colour is stored and applied; a cancelled pick changes nothing.
+    const auto before = rig.current().dpi_color[1];
+    rig.Send(NotifyType::kClick, "ms_5_btn_dpi_color_2");
+    EXPECT_EQ(rig.current().dpi_color[1], before);
+    EXPECT_EQ(rig.applies(), 3);
+    rig.dialogs.color = profile::MakeColor(1, 2, 3);
+    rig.Send(NotifyType::kClick, "ms_5_btn_light_color");
+    EXPECT_EQ(rig.current().light_color, profile::MakeColor(1, 2, 3));
+    EXPECT_EQ(rig.applies(), 4);
 }
 
 TEST(PageSliders, ABurstOfMovesSendsOnceAfterTheLast) {
@@ -84,18 +94,6 @@ TEST(PageSliders, ABurstOfMovesSendsOnceAfterTheLast) {
     EXPECT_EQ(rig.current().light_mode, 5);
     EXPECT_EQ(rig.view.light_mode, 5);
     EXPECT_EQ(rig.window.running.at(kTimerApplyDelay), kLightEffectDelayMs);
-}
-
-TEST(PageColors, APickedColourIsStoredAndACancelChangesNothing) {
-    PageRig rig;
-    const auto before = rig.current().dpi_color[1];
-    rig.Send(NotifyType::kClick, "ms_5_btn_dpi_color_2");
-    EXPECT_EQ(rig.current().dpi_color[1], before);
-    EXPECT_EQ(rig.applies(), 0);
-    rig.dialogs.color = profile::MakeColor(1, 2, 3);
-    rig.Send(NotifyType::kClick, "ms_5_btn_light_color");
-    EXPECT_EQ(rig.current().light_color, profile::MakeColor(1, 2, 3));
-    EXPECT_EQ(rig.applies(), 1);
 }
 
 TEST(PageSections, ABoxShowsItsContainerAndScrollsToIt) {
