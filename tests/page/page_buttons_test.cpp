@@ -88,7 +88,7 @@ TEST(ButtonKeyCombination, TheDialogStartsWithTheModifiersAndOkClearsTheReserved
     EXPECT_EQ(rig.applies(), 1);
 }
 
-TEST(ButtonKeyCombination, CancelOrAnEmptyAnswerLeavesTheButtonAsItWas) {
+TEST(ButtonDialogs, CancelOrAnEmptyOrInvalidAnswerLeavesTheButtonAsItWas) {
     for (const std::optional<KeyCombination>& answer :
          {std::optional<KeyCombination>(), std::optional<KeyCombination>(KeyCombination{})}) {
         ButtonRig rig;
@@ -101,6 +101,20 @@ TEST(ButtonKeyCombination, CancelOrAnEmptyAnswerLeavesTheButtonAsItWas) {
         EXPECT_EQ(rig.button(2).function, kKeyCombination);
         EXPECT_EQ(rig.button(2).key_code, 0x04);
         EXPECT_EQ(rig.button(2).modifiers, profile::kModifierAlt);
+        EXPECT_EQ(rig.applies(), 0);
+    }
+    // No valid macro choice changes nothing either.
+    for (const std::optional<MacroSelection>& answer :
+         {std::optional<MacroSelection>(), std::optional<MacroSelection>(MacroSelection{}),
+          std::optional<MacroSelection>(MacroSelection{2, 0, 5})}) {
+        ButtonRig rig;
+        rig.AddMacro(u"First", 1);
+        rig.AddMacro(u"Second", 1);
+        rig.buttons.macro = answer;
+        const std::uint8_t before = rig.button(3).function;
+        rig.Choose(3, "ms_5_select_macro");
+        EXPECT_EQ(rig.button(3).function, before);
+        EXPECT_EQ(rig.button(3).macro_name[0], 0);
         EXPECT_EQ(rig.applies(), 0);
     }
 }
@@ -121,22 +135,6 @@ TEST(ButtonMacro, ChoiceCopiesTheMacroIntoTheAssignment) {
     EXPECT_EQ(a.macro_event_count, 3);
     EXPECT_EQ(a.macro_actions[2].code, 0x06);
     EXPECT_EQ(rig.applies(), 1);
-}
-
-TEST(ButtonMacro, NoValidChoiceChangesNothing) {
-    for (const std::optional<MacroSelection>& answer :
-         {std::optional<MacroSelection>(), std::optional<MacroSelection>(MacroSelection{}),
-          std::optional<MacroSelection>(MacroSelection{2, 0, 5})}) {
-        ButtonRig rig;
-        rig.AddMacro(u"First", 1);
-        rig.AddMacro(u"Second", 1);
-        rig.buttons.macro = answer;
-        const std::uint8_t before = rig.button(3).function;
-        rig.Choose(3, "ms_5_select_macro");
-        EXPECT_EQ(rig.button(3).function, before);
-        EXPECT_EQ(rig.button(3).macro_name[0], 0);
-        EXPECT_EQ(rig.applies(), 0);
-    }
 }
 
 TEST(ButtonMacro, DialogStartsAtTheButtonsMacroFoundByName) {

@@ -124,19 +124,15 @@ TEST(PageProfiles, AddingMakesTheNewProfileActiveAndShowsIt) {
     EXPECT_EQ(rig.files.saves, 1) << "kept without a mouse too";
 }
 
-TEST(PageProfiles, TheFirstRowTheUserPicksTakesEffect) {
-    PageRig rig(2);
-    rig.Send(NotifyType::kItemSelect, "ms_5_list_profile", 1);
-    EXPECT_EQ(rig.state.current_profile, rig.state.profiles[1].get());
-    EXPECT_EQ(rig.applies(), 1);
-    rig.Send(NotifyType::kItemSelect, "ms_5_list_profile", 7);
-    EXPECT_EQ(rig.state.active_profile_index, 1);
-}
-
-// The last profile is kept: driven end to end on Xvfb.
-TEST(PageProfiles, DeletingSelectsTheNeighbour) {
+// The row picked takes effect; deleting selects the neighbour (the last profile is kept: driven
+// end to end on Xvfb).
+TEST(PageProfiles, APickedRowTakesEffectAndDeletingSelectsTheNeighbour) {
     PageRig rig(3);
     rig.Send(NotifyType::kItemSelect, "ms_5_list_profile", 2);
+    EXPECT_EQ(rig.state.current_profile, rig.state.profiles[2].get());
+    EXPECT_EQ(rig.applies(), 1);
+    rig.Send(NotifyType::kItemSelect, "ms_5_list_profile", 7);
+    EXPECT_EQ(rig.state.active_profile_index, 2);
     rig.dialogs.confirm = false;
     rig.Send(NotifyType::kClick, "ms_5_profile_delete_btn");
     EXPECT_EQ(rig.state.profiles.size(), 3u);

@@ -50,7 +50,7 @@ TEST(PageMacros, ADeletedMacroGivesTheButtonsOfEveryProfileTheirDefault) {
 
 TEST(PageMacros, RenamedMacrosAreFollowedAndTheirCopiesAndPositionsRefreshed) {
     MacroRig rig;
-    rig.Assign(1, 0, u"B");
+    rig.Assign(1, 0, u"b");  // names are followed without regard to case
     rig.Assign(1, 1, u"A");
     // A deleted, then B renamed to A: the buttons of the old A lose their macro.
     macro::WriteName(rig.files.macros[1]->name, u"A");
