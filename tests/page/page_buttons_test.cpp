@@ -38,6 +38,8 @@ TEST(ButtonMenu, EveryItemOfTheMenuFileHasItsOwnCode) {
         const std::string name = menu.substr(at, menu.find('"', at) - at);
         const std::optional<std::uint8_t> code = FunctionMenuCode(name);
         ASSERT_TRUE(code) << name;
+        const std::size_t data = menu.find("userdata=\"", at) + 10;  // the file's own code
+        EXPECT_EQ(*code, std::stoi(menu.substr(data))) << name;
         EXPECT_TRUE(codes.insert(*code).second) << name;
         const bool composed = code == kKeyCombination || code == kMacro;
         EXPECT_TRUE(composed || !profile::ButtonFunctionTextKey(*code).empty()) << name;
