@@ -13,7 +13,7 @@ using toolkit::NotifyType;
 
 using testing::PageRig;
 
-TEST(PageDpi, TypedValuesAreClampedStoredInFiftiesAndWaitForTheApply) {
+TEST(PageDpi, TypedValuesAreClampedAndStoredInFiftiesADraggedOneWaitsForTheApply) {
     const std::pair<const char*, int> cases[] = {
         {"20", 1}, {"30000", 520}, {"1234", 24}, {"", 1}, {"99999999999999999999", 520}};
     for (const auto& [typed, stored] : cases) {
