@@ -15,17 +15,6 @@ constexpr std::array<std::pair<SimulatedLink, const char*>, 5> kLinkNames = {{
     {SimulatedLink::kBle, "ble"},
 }};
 
-}  // namespace
-
-QString SimulatedLinkName(SimulatedLink link) {
-    for (const auto& [value, name] : kLinkNames) {
-        if (value == link) {
-            return QString::fromLatin1(name);
-        }
-    }
-    return {};
-}
-
 std::optional<SimulatedLink> SimulatedLinkFromName(const QString& name) {
     for (const auto& [value, text] : kLinkNames) {
         if (name.compare(QLatin1String(text), Qt::CaseInsensitive) == 0) {
@@ -34,6 +23,8 @@ std::optional<SimulatedLink> SimulatedLinkFromName(const QString& name) {
     }
     return std::nullopt;
 }
+
+}  // namespace
 
 CommandLine ParseCommandLine(const QStringList& args) {
     CommandLine result;

@@ -18,11 +18,8 @@ struct CommandLine {
 };
 
 // Reads the program's arguments (without the program name). "-auto", given by the autostart
-// entry, changes nothing. "--simulate" alone means the 2.4 GHz receiver.
+// entry, changes nothing. "--simulate" alone means the 2.4 GHz receiver; "--simulate=" names the
+// link: "wired", "24g", "4k", "4kb" or "ble", in any letter case.
 CommandLine ParseCommandLine(const QStringList& args);
-
-// "wired", "24g", "4k", "4kb", "ble".
-QString SimulatedLinkName(SimulatedLink link);
-std::optional<SimulatedLink> SimulatedLinkFromName(const QString& name);
 
 }  // namespace talvik::app

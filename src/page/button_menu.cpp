@@ -1,10 +1,20 @@
 #include "page/button_menu.h"
 
+#include <array>
+
 #include "profile/button_function.h"
 
 namespace talvik::page {
 
-const std::array<FunctionMenuItem, kFunctionMenuItems> kFunctionMenu = {{
+namespace {
+
+// One item of the function menu: its name in ms_5_menu.xml and the function code it assigns.
+struct FunctionMenuItem {
+    std::string_view name;
+    std::uint8_t code;
+};
+
+constexpr std::array<FunctionMenuItem, 52> kFunctionMenu = {{
     {"ms_5_button_off", 0},
     {"ms_5_click", 1},
     {"ms_5_menu", 2},
@@ -58,8 +68,6 @@ const std::array<FunctionMenuItem, kFunctionMenuItems> kFunctionMenu = {{
     {"ms_5_calculator", 88},
     {"ms_5_my_computer", 89},
 }};
-
-namespace {
 
 char Lower(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;

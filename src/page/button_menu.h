@@ -1,6 +1,5 @@
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -13,15 +12,6 @@ namespace talvik::page {
 inline constexpr int kMenuButtons = 12;
 // The left-click rule looks at the first 16 buttons.
 inline constexpr int kLeftClickButtons = 16;
-
-// One item of the function menu: its name in ms_5_menu.xml and the function code it assigns.
-struct FunctionMenuItem {
-    std::string_view name;
-    std::uint8_t code;
-};
-
-inline constexpr int kFunctionMenuItems = 52;
-extern const std::array<FunctionMenuItem, kFunctionMenuItems> kFunctionMenu;
 
 // The code of a menu item, its name matched without regard to letter case; nullopt for a name
 // that is not an item of the menu.

@@ -76,34 +76,28 @@ TEST_F(SettingsFilesTest, IniThatCannotBeReadWholeIsNeverReplaced) {
     EXPECT_EQ(ReadAll(Ini()), big);
 }
 
-TEST_F(SettingsFilesTest, MissingConfigTakesLanguageFromLocaleAndWritesIt) {
-    const app::AppSettings polish = Store().LoadAtStart(QLocale(QLocale::Polish));
-    EXPECT_EQ(polish.language_code, app::kLanguagePolish);
-    EXPECT_EQ(polish.autostart, 0);
-    EXPECT_EQ(polish.feedback, -1);
-    EXPECT_TRUE(polish.FeedbackOn());
-    EXPECT_EQ(platform::IniFile(Ini()).ReadInt("SETTING", "lanId", -1), 3);
-
-    QFile::remove(Ini());
-    const app::AppSettings german = Store().LoadAtStart(QLocale(QLocale::German));
-    EXPECT_EQ(german.language_code, app::kLanguageEnglish);
-    EXPECT_EQ(platform::IniFile(Ini()).ReadInt("SETTING", "lanId", -1), 2);
-}
-
-// A stored language wins, a chosen Chinese or Vietnamese interface included; an invalid code is
-// replaced by the locale's.
-TEST_F(SettingsFilesTest, StoredLanguageWinsAndInvalidCodesAreReplaced) {
-    platform::IniFile ini(Ini());
+// A stored language wins, a chosen Chinese or Vietnamese interface included; none or an invalid
+// code is the locale's (English for a language the program lacks), and is written back.
+TEST_F(SettingsFilesTest, StoredLanguageWinsElseTheLocalesIsWritten) {
     for (const auto& [stored, locale, expected] :
-         {std::tuple{3, QLocale::English, 3}, std::tuple{1, QLocale::English, 1},
+         {std::tuple{0, QLocale::Polish, 3}, std::tuple{0, QLocale::German, 2},
+          std::tuple{3, QLocale::English, 3}, std::tuple{1, QLocale::English, 1},
           std::tuple{4, QLocale::English, 4}, std::tuple{9, QLocale::Polish, 3}}) {
-        ini.WriteInt("SETTING", "lanId", stored);
+        QFile::remove(Ini());
+        if (stored != 0) {
+            platform::IniFile(Ini()).WriteInt("SETTING", "lanId", stored);
+        }
         EXPECT_EQ(Store().LoadAtStart(QLocale(locale)).language_code, expected) << stored;
-        EXPECT_EQ(ini.ReadInt("SETTING", "lanId", -1), expected) << stored;
+        EXPECT_EQ(platform::IniFile(Ini()).ReadInt("SETTING", "lanId", -1), expected) << stored;
     }
 }
 
+// Without a file autostart is off and feedback on; a startup below one counts as off.
 TEST_F(SettingsFilesTest, StartupBelowOneCountsAsOffAndFeedbackIsKeptAsRead) {
+    const app::AppSettings fresh = Store().LoadAtStart(QLocale(QLocale::English));
+    EXPECT_EQ(fresh.autostart, 0);
+    EXPECT_EQ(fresh.feedback, -1);
+    EXPECT_TRUE(fresh.FeedbackOn());
     platform::IniFile ini(Ini());
     ini.WriteInt("SETTING", "Startup", -5);
     ini.WriteInt("SETTING", "Feedback", 0);

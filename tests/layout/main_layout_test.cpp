@@ -1,5 +1,6 @@
-// The main layout holds every control the main window and the device page reach by name, of the
-// kind their code expects, with slider ranges that match the profile fields they edit.
+// The main layout and the look. The layout holds every control the main window and the device page
+// reach by name, of the kind their code expects, with slider ranges that match the profile fields
+// they edit.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -17,9 +18,11 @@
 #include <QScrollArea>
 #include <QSlider>
 #include <QStackedWidget>
+#include <QTemporaryDir>
 
 #include "../toolkit/test_support.h"
 #include "app/theme.h"
+#include "profile/button_function.h"
 
 namespace talvik::test {
 namespace {
@@ -76,35 +79,30 @@ QStringList Expand(const QString& names) {
     return out;
 }
 
-// Why `control` is not of `kind`; empty when it is.
-QString KindProblem(QWidget* control, Kind kind) {
+bool IsKind(QWidget* control, Kind kind) {
     auto* button = qobject_cast<QAbstractButton*>(control);
     switch (kind) {
         case Kind::kButton:
-            return qobject_cast<QPushButton*>(control) && !button->isCheckable()
-                       ? QString()
-                       : QStringLiteral("not a plain push button");
+            return qobject_cast<QPushButton*>(control) && !button->isCheckable();
         case Kind::kOption:
             return button && button->isCheckable() && !qobject_cast<QCheckBox*>(control) &&
-                           button->group() && button->group()->exclusive()
-                       ? QString()
-                       : QStringLiteral("not an option in an exclusive group");
+                   button->group() && button->group()->exclusive();
         case Kind::kCheck:
-            return qobject_cast<QCheckBox*>(control) ? QString() : QStringLiteral("no check box");
+            return qobject_cast<QCheckBox*>(control);
         case Kind::kSlider:
-            return qobject_cast<QSlider*>(control) ? QString() : QStringLiteral("no slider");
+            return qobject_cast<QSlider*>(control);
         case Kind::kLabel:
-            return qobject_cast<QLabel*>(control) ? QString() : QStringLiteral("no label");
+            return qobject_cast<QLabel*>(control);
         case Kind::kEdit:
-            return qobject_cast<QLineEdit*>(control) ? QString() : QStringLiteral("no edit");
+            return qobject_cast<QLineEdit*>(control);
         case Kind::kList:
-            return qobject_cast<QListWidget*>(control) ? QString() : QStringLiteral("no list");
+            return qobject_cast<QListWidget*>(control);
         case Kind::kCombo:
-            return qobject_cast<QComboBox*>(control) ? QString() : QStringLiteral("no combo box");
+            return qobject_cast<QComboBox*>(control);
         case Kind::kOther:
             break;
     }
-    return control ? QString() : QStringLiteral("missing");
+    return control;
 }
 
 class MainLayoutTest : public ::testing::Test {
@@ -134,11 +132,7 @@ TEST_F(MainLayoutTest, EveryControlIsThereWithItsKindAndEachOptionSetIsAGroupOfI
              QString::fromLatin1(patterns).split(' ', Qt::SkipEmptyParts)) {
             const QStringList names = Expand(pattern);
             for (const QString& name : names) {
-                const QString problem = kind == Kind::kOther || Get(name)
-                                            ? KindProblem(Get(name), kind)
-                                            : QStringLiteral("missing");
-                EXPECT_TRUE(problem.isEmpty())
-                    << name.toStdString() << ": " << problem.toStdString();
+                EXPECT_TRUE(IsKind(Get(name), kind)) << name.toStdString() << " " << int(kind);
             }
             auto* first = Get<QAbstractButton>(names.front());
             if (kind == Kind::kOption && first != nullptr && first->group() != nullptr) {
@@ -215,7 +209,7 @@ TEST_F(MainLayoutTest, StartStateShowsNoMouseAndOpensTheSectionsTheBoxesSay) {
         IsInside(QStringLiteral("ms_5_btn_light_color"), QStringLiteral("ms_5_hor_light_color")));
 }
 
-TEST(MainLayoutFiles, EveryImageTheLayoutsAndTheMacroRowsNameExists) {
+TEST(MainLayoutFiles, EveryImageTheLayoutsTheStyleSheetAndTheMacroRowsNameExists) {
     QStringList images = {"skins/mouse.png", "skins/keyboard_key_action.png", "skins/move.png",
                           "skins/macro_key_up.png", "skins/macro_key_down.png"};
     QFile layout(ResDir() + QStringLiteral("main.xml"));
@@ -231,7 +225,110 @@ TEST(MainLayoutFiles, EveryImageTheLayoutsAndTheMacroRowsNameExists) {
         EXPECT_FALSE(QImage(ResDir() + image).isNull()) << image.toStdString();
     }
     EXPECT_EQ(QImage(ResDir() + QStringLiteral("skins/app_icon.png")).size(), QSize(256, 256));
+
+    // The style sheet's images, found through the skins path.
+    ASSERT_TRUE(app::ApplyTheme(*qApp, ResDir()));
+    auto urls =
+        QRegularExpression(QStringLiteral(R"(url\(([^)]*)\))")).globalMatch(qApp->styleSheet());
+    EXPECT_TRUE(urls.hasNext());
+    while (urls.hasNext()) {
+        const QString image = urls.next().captured(1);
+        EXPECT_TRUE(image.startsWith(QStringLiteral("skins:"))) << image.toStdString();
+        EXPECT_FALSE(QImage(image).isNull()) << image.toStdString();
+    }
 }
+
+// A missing sheet leaves a usable, readable look.
+TEST(Theme, AMissingSheetIsReportedAndTheReadablePaletteStays) {
+    QTemporaryDir empty;
+    qApp->setStyleSheet(QString());
+    EXPECT_FALSE(app::ApplyTheme(*qApp, empty.path()));
+    EXPECT_TRUE(qApp->styleSheet().isEmpty());
+    const QPalette palette = QApplication::palette();
+    EXPECT_EQ(palette.color(QPalette::Window), app::ThemePalette().color(QPalette::Window));
+    // Dark backgrounds, light texts, far apart in lightness.
+    for (const auto& [back, fore] : {std::pair{QPalette::Window, QPalette::WindowText},
+                                     std::pair{QPalette::Base, QPalette::Text},
+                                     std::pair{QPalette::Button, QPalette::ButtonText},
+                                     std::pair{QPalette::ToolTipBase, QPalette::ToolTipText}}) {
+        EXPECT_GT(palette.color(fore).lightnessF() - palette.color(back).lightnessF(), 0.6)
+            << back << " " << fore;
+    }
+    EXPECT_NE(palette.color(QPalette::Disabled, QPalette::Text),
+              palette.color(QPalette::Active, QPalette::Text));
+}
+
+// Every language fits the main window at its design size: no text is cut, nothing forces the
+// window or the settings column wider than designed.
+constexpr QSize kDesignSize(800, 572);
+
+class MainLayoutFitTest : public ::testing::TestWithParam<const char*> {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(app::ApplyTheme(*qApp, ResDir()));
+        ASSERT_TRUE(toolkit_.LoadLanguage(QStringLiteral("lan/") + QLatin1String(GetParam())));
+        ASSERT_TRUE(window_.Create());
+        // What the page shows with a mouse connected, every section and indicator shown.
+        window_.Find<QStackedWidget>(QStringLiteral("device_tab_switch"))->setCurrentIndex(5);
+        for (QCheckBox* check : window_.Widget()->findChildren<QCheckBox*>()) {
+            check->setChecked(true);
+        }
+        for (QWidget* hidden : window_.Widget()->findChildren<QWidget*>()) {
+            const QString name = hidden->objectName();
+            if (hidden->isHidden() && (name.startsWith(QStringLiteral("ms_5_")) ||
+                                       name == QStringLiteral("option_device_5") ||
+                                       name.endsWith(QStringLiteral("_ring")))) {
+                hidden->setVisible(true);
+            }
+        }
+        auto* combo = window_.Find<QComboBox>(QStringLiteral("ms_5_combo_light"));
+        const QStringList keys = combo->property("langItemKeys").toStringList();
+        for (int i = 0; i < keys.size(); ++i) {
+            combo->setItemText(i, toolkit_.Text(keys[i]));
+        }
+        window_.Widget()->resize(kDesignSize);
+        window_.Show();
+        QApplication::processEvents();
+    }
+
+    toolkit::Toolkit toolkit_{ResDir()};
+    RecordingWindow window_{toolkit_, QStringLiteral("main.xml")};
+};
+
+TEST_P(MainLayoutFitTest, EveryTextFitsAtTheDesignSize) {
+    EXPECT_LE(window_.Widget()->minimumSizeHint().width(), kDesignSize.width());
+    EXPECT_LE(window_.Widget()->minimumSizeHint().height(), kDesignSize.height());
+    auto* column = window_.Find<QScrollArea>(QStringLiteral("ms_5_ver_setting"));
+    EXPECT_LE(column->widget()->minimumSizeHint().width(), column->viewport()->width());
+
+    int checked = 0;
+    for (QWidget* control : window_.Widget()->findChildren<QWidget*>()) {
+        auto* label = qobject_cast<QLabel*>(control);
+        auto* button = qobject_cast<QAbstractButton*>(control);
+        const bool one_line_text = (label && !label->wordWrap() && !label->text().isEmpty()) ||
+                                   (button && !button->text().isEmpty());
+        if (!control->isVisible() || !one_line_text) {
+            continue;
+        }
+        ++checked;
+        EXPECT_LE(control->sizeHint().width(), control->width())
+            << GetParam() << ": " << control->objectName().toStdString();
+    }
+    EXPECT_GT(checked, 50);
+
+    // The texts the page puts on the button labels.
+    auto* label = window_.Find<QAbstractButton>(QStringLiteral("ms_5_btn_key_1"));
+    for (int code = 0; code < 256; ++code) {
+        const std::string_view key = profile::ButtonFunctionTextKey(static_cast<uint8_t>(code));
+        if (!key.empty()) {
+            label->setText(toolkit_.Text(QString::fromLatin1(key.data(), key.size())));
+            EXPECT_LE(label->sizeHint().width(), label->width()) << GetParam() << ": " << key;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, MainLayoutFitTest,
+                         ::testing::Values("EN.xml", "CN.xml", "PL.xml", "YUENAN.xml"));
 
 }  // namespace
 }  // namespace talvik::test

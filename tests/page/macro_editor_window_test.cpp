@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "../macro/test_support.h"
 #include "../toolkit/test_support.h"
 #include "macro/record_name.h"
 #include "page/input_route.h"
@@ -54,11 +55,6 @@ public:
     bool confirm = true;
     std::optional<std::filesystem::path> file;
     std::vector<std::string> boxes;
-};
-
-class Texts : public macro::TextLookup {
-public:
-    std::string Text(std::string_view key) const override { return std::string(key); }
 };
 
 class MacroEditorWindowTest : public ::testing::Test {
@@ -109,14 +105,9 @@ protected:
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                           list->visualItemRect(list->item(row)).center());
     }
-    void Send(const char* name, QEvent::Type type) {
-        if (type == QEvent::FocusIn || type == QEvent::FocusOut) {
-            QFocusEvent event(type);
-            QCoreApplication::sendEvent(Get(name), &event);
-        } else {
-            QEvent event(type);
-            QCoreApplication::sendEvent(Get(name), &event);
-        }
+    void Send(const char* name, QEvent::Type focus) {
+        QFocusEvent event(focus);
+        QCoreApplication::sendEvent(Get(name), &event);
     }
     QString RowText(int row, const char* sub) {
         auto* list = Get<QListWidget>("ms_5_macro_action_list");
@@ -125,7 +116,7 @@ protected:
     }
 
     QTemporaryDir home;
-    Texts texts;
+    test::FakeTexts texts;
     toolkit::Toolkit toolkit{test::ResDir()};
     macro::MacroList macros;
     macro::MacroStore store{home.path().toStdString(), texts};
@@ -138,7 +129,7 @@ protected:
     std::unique_ptr<MacroEditorWindow> window;
 };
 
-TEST_F(MacroEditorWindowTest, OpensWithNothingSelectedAndShowsTheRowsOfAChosenMacro) {
+TEST_F(MacroEditorWindowTest, OpensWithNothingSelectedShowsTheRowsAndWarnsBeyondTheBudget) {
     EXPECT_EQ(Get<QListWidget>("ms_5_macro_list")->currentRow(), -1);
     EXPECT_EQ(Get<QListWidget>("ms_5_macro_action_list")->count(), 0);
     EXPECT_TRUE(Get<QRadioButton>("ms_5_default_delay_btn")->isChecked());
@@ -160,15 +151,13 @@ TEST_F(MacroEditorWindowTest, OpensWithNothingSelectedAndShowsTheRowsOfAChosenMa
     EXPECT_EQ(RowText(2, "key"), "Mouse move");
     EXPECT_EQ(RowText(2, "action"), "X: 0 Y: 0");
     EXPECT_EQ(macros[0]->action_count, 3);
-}
 
-TEST_F(MacroEditorWindowTest, AnEditBeyondTheBudgetIsUndoneWithAWarning) {
+    // An edit beyond the budget is undone with a warning.
     for (int i = 0; i < 189; ++i) {  // releases with the shortest pause: one unit each
         macros[1]->actions[i] = {0, 0x04, 2, 0, 1, 0, 0, 0};
     }
     macros[1]->action_count = 189;
     ClickRow("ms_5_macro_list", 1);
-    Click("ms_5_macro_insert_mouse_btn");
     Click("ms_5_macro_move_btn");  // 192 units
     EXPECT_EQ(dialogs.boxes, std::vector<std::string>{"macro_too_long_text"});
     EXPECT_EQ(macros[1]->action_count, 189);

