@@ -26,6 +26,7 @@
 #include "platform/desktop_notifier.h"
 #include "platform/live_keyboard_layout.h"
 #include "platform/trace.h"
+#include "protocol/mouse_report.h"
 
 namespace talvik::app {
 
@@ -246,8 +247,7 @@ bool MainWindow::HandleCustomMessage(uint32_t message, uintptr_t wparam, intptr_
             return true;
         case msg::WM_MS5_DRIVER_DATA:
             if (device_ != nullptr) {
-                device_->OnDriverEvent(static_cast<uint32_t>(wparam << 16) ^
-                                       static_cast<uint32_t>(lparam & 0xFFFF));
+                device_->OnDriverEvent(protocol::DriverDataCode(wparam, lparam));
             }
             return true;
         case msg::WM_MS5_DRIVER_PLUG:

@@ -28,6 +28,10 @@ std::optional<QStringList> ReadLines(const QString& path) {
         return std::nullopt;
     }
     QString text = QString::fromUtf8(data);
+    // Editors on other systems start the file with a byte order mark; it is no part of a line.
+    if (text.startsWith(QChar(0xFEFF))) {
+        text.remove(0, 1);
+    }
     text.remove(QLatin1Char('\r'));
     return text.split(QLatin1Char('\n'));
 }

@@ -59,6 +59,12 @@ TEST_F(SettingsFilesTest, IniReadsLikeTheClassicReader) {
     EXPECT_EQ(ini.ReadInt("SETTING", "Feedback", 7), -1);
     EXPECT_EQ(ini.ReadInt("SETTING", "Missing", 7), 7);
     EXPECT_EQ(platform::IniFile(dir_.filePath("absent.ini")).ReadInt("SETTING", "lanId", -1), -1);
+
+    // A byte order mark before the first section is no part of its header.
+    WriteAll(Ini(), "\xEF\xBB\xBF[SETTING]\r\nlanId=4\r\n");
+    EXPECT_EQ(ini.ReadInt("SETTING", "lanId", -1), 4);
+    ASSERT_TRUE(ini.WriteInt("SETTING", "lanId", 5));
+    EXPECT_EQ(ReadAll(Ini()), QByteArray("[SETTING]\r\nlanId=5\r\n"));
 }
 
 // A folder in its place, or a file too large to read whole: nothing is read, nothing replaced.

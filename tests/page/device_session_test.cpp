@@ -26,6 +26,14 @@ TEST_P(DeviceSessionTest, LinkComesUpAppliesAndHearsTheMouse) {
     ASSERT_TRUE(rig.session);
     DeviceSession& session = *rig.session;
     ASSERT_TRUE(WaitUntil([&] { return session.AnyLink(); }));
+    // The link that came up is the mouse's own, and no other.
+    const sim::SimLink link = GetParam();
+    const protocol::LinkFlags& up = session.State().links.flags();
+    EXPECT_EQ(up.wired_up(), link == sim::SimLink::kWired);
+    EXPECT_EQ(up.link_24g, link == sim::SimLink::k24g);
+    EXPECT_EQ(up.link_4k, link == sim::SimLink::k4k);
+    EXPECT_EQ(up.link_4k_b, link == sim::SimLink::k4kB);
+    EXPECT_EQ(up.ble, link == sim::SimLink::kBle);
     auto* tab = rig.window->Find<QAbstractButton>(QStringLiteral("option_device_5"));
     EXPECT_TRUE(WaitUntil([&] { return tab->isVisibleTo(rig.window->Widget()); }));
     // A fresh data folder holds one default profile, written at once.
@@ -33,7 +41,6 @@ TEST_P(DeviceSessionTest, LinkComesUpAppliesAndHearsTheMouse) {
     EXPECT_TRUE(QFile::exists(rig.home.filePath(QStringLiteral("data/ms_5/pro.data"))));
 
     rig.window->Post(msg::WM_MS5_POST_WORKER, 0, 0);
-    const sim::SimLink link = GetParam();
     if (link == sim::SimLink::kWired || link == sim::SimLink::k4kB || link == sim::SimLink::kBle) {
         EXPECT_TRUE(WaitUntil([&] { return !session.VirtualMouse()->Commands().empty(); }));
         // The pauses between packets run in virtual time.
