@@ -278,6 +278,7 @@ TalvikWindowHandle* Window::Handle() {
 }
 
 void Window::customEvent(QEvent* event) {
+    mailbox_->Received();
     if (event->type() != MessageEvent::EventType()) {
         QObject::customEvent(event);
         return;

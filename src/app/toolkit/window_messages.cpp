@@ -27,6 +27,13 @@ void Mailbox::Detach() {
     target_ = nullptr;
 }
 
+void Mailbox::Received() {
+    // Pairs with the lock Post holds, so that what the posting thread wrote into the event is
+    // seen to come first. Qt's queue orders the two as well, but through a lock of its own that
+    // the race detector cannot see.
+    std::lock_guard lock(mutex_);
+}
+
 void Mailbox::PostThunk(void* context, uint32_t message, uintptr_t wparam, intptr_t lparam) {
     auto* mailbox = static_cast<Mailbox*>(context);
     if (mailbox != nullptr) {

@@ -41,6 +41,8 @@ public:
     bool Post(std::unique_ptr<MessageEvent> event);
     // UI thread, from the window's destructor.
     void Detach();
+    // UI thread, before reading an event Post delivered.
+    void Received();
     TalvikWindowHandle* Handle() { return &handle_; }
 
 private:
